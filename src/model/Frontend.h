@@ -1,0 +1,41 @@
+#pragma once
+// The one way the core talks to the person at the screen. The core decides every
+// text, caption, icon and button set; a front end (the Qt dialog, the console
+// runner, a scripted fake in tests) only shows them and returns the answer.
+
+#include <optional>
+#include <string>
+
+namespace velmora {
+
+enum class MessageIcon { None, Warning, Error, Information };
+enum class MessageButtons { Ok, YesNoCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
+
+// Caption of boxes that the system titles with the application's own name.
+inline constexpr const wchar_t* kApplicationName = L"Velmora";
+
+class Frontend {
+public:
+    virtual ~Frontend() = default;
+
+    // Shows a modal message box; returns the button the user chose (Ok for an
+    // Ok box; Cancel when a Yes/No/Cancel box is closed without a choice).
+    virtual MessageAnswer message(const std::wstring& text, const std::wstring& caption,
+                                  MessageIcon icon, MessageButtons buttons) = 0;
+
+    // Asks for a folder, starting at startFolder; nullopt when cancelled.
+    virtual std::optional<std::wstring> pickFolder(const std::wstring& title,
+                                                   const std::wstring& startFolder,
+                                                   bool withEditBox) = 0;
+
+    // Asks for an existing file; nullopt when cancelled.
+    virtual std::optional<std::wstring> pickFile(const std::wstring& title,
+                                                 const std::wstring& filter,
+                                                 const std::wstring& defaultExtension) = 0;
+
+    // Opens the folder in the platform's file manager.
+    virtual void openFolder(const std::wstring& path) = 0;
+};
+
+}  // namespace velmora

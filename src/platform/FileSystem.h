@@ -1,0 +1,50 @@
+#pragma once
+// The file operations the system needs, with fixed semantics and no exceptions.
+// Everything else in the core goes through these.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace velmora::fs {
+
+using Path = std::filesystem::path;
+
+// '\\' on Windows, '/' elsewhere.
+wchar_t Separator();
+// The text with every '\\' turned into the platform's separator.
+std::wstring WithPlatformSeparators(std::wstring text);
+Path ToPath(const std::wstring& text);
+std::wstring ToText(const Path& path);
+
+// A file or folder exists at path.
+bool Exists(const Path& path);
+bool IsDirectory(const Path& path);
+
+// Creates the folder itself, not its parents; false when it exists already or fails.
+bool CreateOneDirectory(const Path& path);
+
+// Copies a file, replacing the target when it exists; false on failure.
+bool CopyFileReplacing(const Path& from, const Path& to);
+
+// Moves a file or folder; never replaces an existing target (false then).
+bool MoveNoReplace(const Path& from, const Path& to);
+
+struct DirectoryEntry {
+    std::wstring name;
+    bool isDirectory;
+};
+// The entries of a folder (without "." and ".."), sorted by name; empty on failure.
+std::vector<DirectoryEntry> ListDirectory(const Path& path);
+
+// True when path is a folder with no entries.
+bool IsDirectoryEmpty(const Path& path);
+
+// Reads a whole file as bytes; false when it cannot be opened or read.
+bool ReadFileBytes(const Path& path, std::string& bytes);
+
+// Writes bytes to a temporary file beside path and then replaces path with it, so
+// the old file stays whole when anything fails; false on failure.
+bool WriteFileAtomically(const Path& path, const std::string& bytes);
+
+}  // namespace velmora::fs
