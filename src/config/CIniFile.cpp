@@ -1,0 +1,242 @@
+#include "config/CIniFile.h"
+
+#include <optional>
+#include <unordered_map>
+#include <utility>
+
+#include "config/IniNumbers.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+#include "platform/TextCodec.h"
+
+namespace velmora {
+
+namespace {
+
+// The store's lookups are linear scans in insertion order. A hostile file with
+// many thousands of distinct section or value names would make Read quadratic, so
+// Read looks names up through hash maps that give the same first-match answers and
+// keep the store's order; they live only as long as one Read.
+class ReadIndex {
+public:
+    ReadIndex(std::vector<CIniFile::key>& keys, std::vector<std::wstring>& keyNames)
+        : keys_(keys), keyNames_(keyNames) {
+        for (std::size_t i = 0; i < keyNames_.size(); ++i) sectionIndex_.emplace(keyNames_[i], i);
+    }
+
+    // Position of the section, appended when missing (a section exists once it
+    // receives its first value, so call this only for an entry).
+    std::size_t sectionFor(const std::wstring& section) {
+        const auto [found, inserted] = sectionIndex_.emplace(section, keyNames_.size());
+        if (inserted) {
+            keyNames_.push_back(section);
+            keys_.emplace_back();
+        }
+        return found->second;
+    }
+
+    // PutText(section, name, text, create = true) for a section from sectionFor.
+    void put(std::size_t section, const std::wstring& name, std::wstring text) {
+        CIniFile::key& entry = keys_[section];
+        auto& values = valuesOf(section);
+        const auto [found, inserted] = values.emplace(name, entry.names.size());
+        if (inserted) {
+            entry.names.push_back(name);
+            entry.values.push_back(std::move(text));
+        } else {
+            entry.values[found->second] = std::move(text);
+        }
+    }
+
+private:
+    std::unordered_map<std::wstring, std::size_t>& valuesOf(std::size_t section) {
+        auto found = valueIndex_.find(section);
+        if (found != valueIndex_.end()) return found->second;
+        auto& values = valueIndex_[section];
+        const auto& names = keys_[section].names;
+        for (std::size_t j = 0; j < names.size(); ++j) values.emplace(names[j], j);
+        return values;
+    }
+
+    std::vector<CIniFile::key>& keys_;
+    std::vector<std::wstring>& keyNames_;
+    std::unordered_map<std::wstring, std::size_t> sectionIndex_;
+    std::unordered_map<std::size_t, std::unordered_map<std::wstring, std::size_t>> valueIndex_;
+};
+
+bool IsHeader(const std::wstring& line) {
+    return line.size() >= 2 && line.front() == L'[' && line.back() == L']';
+}
+
+// Every leading '[' and every trailing ']' removed; "[]" and "[[]]" give the empty name.
+std::wstring HeaderName(const std::wstring& line) {
+    const std::size_t first = line.find_first_not_of(L'[');
+    if (first == std::wstring::npos) return std::wstring();
+    const std::size_t last = line.find_last_not_of(L']');
+    if (last == std::wstring::npos || last < first) return std::wstring();
+    return line.substr(first, last - first + 1);
+}
+
+void AppendLine(std::string& out, const std::string& line) {
+    out += line;
+    out += "\r\n";
+}
+
+}  // namespace
+
+CIniFile::CIniFile(Frontend* frontend) : frontend_(frontend) {}
+
+CIniFile::~CIniFile() = default;
+
+bool CIniFile::Read() {
+    UseUserLocale();
+    const fs::Path file = fs::ToPath(path);
+    if (!fs::Exists(file)) return false;
+    std::string bytes;
+    // A folder of that name exists but is no file that could be opened.
+    if (fs::IsDirectory(file) || !fs::ReadFileBytes(file, bytes)) {
+        error = kIniOpenError;
+        ShowWarning(error);
+        return false;
+    }
+    ParseText(bytes);
+    return true;
+}
+
+void CIniFile::ParseText(const std::string& bytes) {
+    ReadIndex index(keys, keyNames);
+    std::wstring sectionName;
+    std::optional<std::size_t> section;  // resolved at the first entry after a header
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        const bool hasLineFeed = end != std::string::npos;
+        if (!hasLineFeed) end = bytes.size();
+        std::size_t lineEnd = end;
+        // Text mode drops only a carriage return that stands right before a line feed.
+        if (hasLineFeed && lineEnd > start && bytes[lineEnd - 1] == '\r') --lineEnd;
+        const std::size_t next = hasLineFeed ? end + 1 : end;
+
+        if (lineEnd > start) {
+            const std::wstring line = ToWide(bytes.substr(start, lineEnd - start));
+            if (line.empty()) {
+                // Cannot happen with a lossless codec; an empty line is skipped anyway.
+            } else if (IsHeader(line)) {
+                sectionName = HeaderName(line);
+                section.reset();
+            } else {
+                if (!section) section = index.sectionFor(sectionName);
+                const std::size_t equals = line.find(L'=');
+                if (equals == std::wstring::npos)
+                    index.put(*section, std::wstring(), line.substr(1));
+                else
+                    index.put(*section, line.substr(0, equals), line.substr(equals + 1));
+            }
+        }
+        start = next;
+    }
+}
+
+std::string CIniFile::Serialize() const {
+    std::string out;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const key& section = keys[i];
+        if (section.values.empty()) continue;
+        AppendLine(out, "[" + ToNarrow(keyNames[i]) + "]");
+        for (std::size_t j = 0; j < section.values.size(); ++j)
+            AppendLine(out, ToNarrow(section.names[j]) + "=" + ToNarrow(section.values[j]));
+        AppendLine(out, std::string());
+    }
+    return out;
+}
+
+bool CIniFile::Write() {
+    if (fs::WriteFileAtomically(fs::ToPath(path), Serialize())) return true;
+    error = kIniWriteError;
+    ShowWarning(error);
+    return false;
+}
+
+int CIniFile::KeyIndexOf(const std::wstring& keyName) const {
+    for (std::size_t i = 0; i < keyNames.size(); ++i)
+        if (keyNames[i] == keyName) return static_cast<int>(i);
+    return -1;
+}
+
+int CIniFile::ValueIndexOf(int keyIndex, const std::wstring& valueName) const {
+    if (keyIndex < 0 || static_cast<std::size_t>(keyIndex) >= keys.size()) return -1;
+    const auto& names = keys[static_cast<std::size_t>(keyIndex)].names;
+    for (std::size_t j = 0; j < names.size(); ++j)
+        if (names[j] == valueName) return static_cast<int>(j);
+    return -1;
+}
+
+int CIniFile::CountValues(const std::wstring& keyName) const {
+    const int keyIndex = KeyIndexOf(keyName);
+    if (keyIndex < 0) return -1;
+    return static_cast<int>(keys[static_cast<std::size_t>(keyIndex)].names.size());
+}
+
+std::wstring CIniFile::GetText(const std::wstring& keyName, const std::wstring& valueName) {
+    const int keyIndex = KeyIndexOf(keyName);
+    if (keyIndex < 0) {
+        error = kIniKeyMissing;
+        return std::wstring();
+    }
+    const int valueIndex = ValueIndexOf(keyIndex, valueName);
+    if (valueIndex < 0) {
+        error = kIniValueMissing;
+        return std::wstring();
+    }
+    return keys[static_cast<std::size_t>(keyIndex)].values[static_cast<std::size_t>(valueIndex)];
+}
+
+std::uint32_t CIniFile::GetHex(const std::wstring& keyName, const std::wstring& valueName) {
+    return ParseIniHex(GetText(keyName, valueName));
+}
+
+bool CIniFile::PutText(const std::wstring& keyName, const std::wstring& valueName,
+                       const std::wstring& text, bool create) {
+    int keyIndex = KeyIndexOf(keyName);
+    if (keyIndex < 0) {
+        if (!create) return false;
+        keyNames.push_back(keyName);
+        keys.emplace_back();
+        keyIndex = static_cast<int>(keys.size()) - 1;
+    }
+    key& section = keys[static_cast<std::size_t>(keyIndex)];
+    int valueIndex = ValueIndexOf(keyIndex, valueName);
+    if (valueIndex < 0) {
+        if (!create) return false;
+        section.names.push_back(valueName);
+        section.values.emplace_back();
+        valueIndex = static_cast<int>(section.values.size()) - 1;
+    }
+    section.values[static_cast<std::size_t>(valueIndex)] = text;
+    return true;
+}
+
+bool CIniFile::PutDecimal(const std::wstring& keyName, const std::wstring& valueName,
+                          std::int32_t value, bool create) {
+    return PutText(keyName, valueName, Format(L"%d", value), create);
+}
+
+bool CIniFile::PutHex(const std::wstring& keyName, const std::wstring& valueName,
+                      std::uint32_t value, bool create) {
+    return PutText(keyName, valueName, Format(L"0x%x", value), create);
+}
+
+bool CIniFile::RemoveKey(const std::wstring& keyName) {
+    const int keyIndex = KeyIndexOf(keyName);
+    if (keyIndex < 0) return false;
+    keys.erase(keys.begin() + keyIndex);
+    keyNames.erase(keyNames.begin() + keyIndex);
+    return true;
+}
+
+void CIniFile::ShowWarning(const std::wstring& text) {
+    if (frontend_ != nullptr)
+        frontend_->message(text, kApplicationName, MessageIcon::Warning, MessageButtons::Ok);
+}
+
+}  // namespace velmora
