@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/FileSystem.h"
+#include "support/TempDir.h"
+
+namespace velmora {
+namespace {
+
+TEST(FileSystem, CopyReplacesAnExistingFile) {
+    test::TempDir dir;
+    const auto from = dir.writeFile("a.txt", "new contents");
+    const auto to = dir.writeFile("b.txt", "old");
+    EXPECT_TRUE(fs::CopyFileReplacing(from, to));
+    EXPECT_EQ(dir.readFile("b.txt"), "new contents");
+    EXPECT_TRUE(fs::CopyFileReplacing(from, dir.file("c.txt")));
+    EXPECT_EQ(dir.readFile("c.txt"), "new contents");
+    EXPECT_FALSE(fs::CopyFileReplacing(dir.file("missing"), dir.file("d.txt")));
+}
+
+TEST(FileSystem, MoveNeverReplaces) {
+    test::TempDir dir;
+    const auto a = dir.writeFile("a.txt", "A");
+    const auto b = dir.writeFile("b.txt", "B");
+    EXPECT_FALSE(fs::MoveNoReplace(a, b));
+    EXPECT_EQ(dir.readFile("a.txt"), "A");
+    EXPECT_EQ(dir.readFile("b.txt"), "B");
+    EXPECT_TRUE(fs::MoveNoReplace(a, dir.file("c.txt")));
+    EXPECT_FALSE(fs::Exists(a));
+    EXPECT_EQ(dir.readFile("c.txt"), "A");
+}
+
+TEST(FileSystem, CreateOneDirectoryLevelOnly) {
+    test::TempDir dir;
+    EXPECT_TRUE(fs::CreateOneDirectory(dir.file("x")));
+    EXPECT_FALSE(fs::CreateOneDirectory(dir.file("x")));
+    EXPECT_FALSE(fs::CreateOneDirectory(dir.file("y") / "z"));
+    EXPECT_TRUE(fs::IsDirectoryEmpty(dir.file("x")));
+    dir.writeFile("x/f", "1");
+    EXPECT_FALSE(fs::IsDirectoryEmpty(dir.file("x")));
+    EXPECT_FALSE(fs::IsDirectoryEmpty(dir.file("x") / "f"));
+}
+
+TEST(FileSystem, ListsEntriesSortedWithKinds) {
+    test::TempDir dir;
+    dir.writeFile("b.txt", "");
+    dir.writeFile("a/inner.txt", "");
+    const auto entries = fs::ListDirectory(dir.path());
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, L"a");
+    EXPECT_TRUE(entries[0].isDirectory);
+    EXPECT_EQ(entries[1].name, L"b.txt");
+    EXPECT_FALSE(entries[1].isDirectory);
+    EXPECT_TRUE(fs::ListDirectory(dir.file("missing")).empty());
+}
+
+TEST(FileSystem, AtomicWriteReplacesOrKeepsTheOldFile) {
+    test::TempDir dir;
+    const auto target = dir.writeFile("f.kiv", "old");
+    EXPECT_TRUE(fs::WriteFileAtomically(target, "new"));
+    EXPECT_EQ(dir.readFile("f.kiv"), "new");
+    EXPECT_FALSE(fs::WriteFileAtomically(dir.file("missing") / "f.kiv", "x"));
+    // A folder in the way cannot be replaced by a file: the folder stays, no temp is left.
+    fs::CreateOneDirectory(dir.file("d"));
+    EXPECT_FALSE(fs::WriteFileAtomically(dir.file("d"), "x"));
+    EXPECT_TRUE(fs::IsDirectory(dir.file("d")));
+    EXPECT_EQ(fs::ListDirectory(dir.path()).size(), 2u);
+}
+
+TEST(FileSystem, PlatformSeparators) {
+    const std::wstring converted = fs::WithPlatformSeparators(L"a\\Library\\CMSIS");
+    const std::wstring sep(1, fs::Separator());
+    EXPECT_EQ(converted, L"a" + sep + L"Library" + sep + L"CMSIS");
+}
+
+}  // namespace
+}  // namespace velmora
