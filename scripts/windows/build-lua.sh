@@ -82,7 +82,7 @@ objects=()
 for c in "$src_dir"/*.c; do
     name=$(basename "$c" .c)
     case "$name" in lua|luac|print) continue ;; esac
-    "$cc" -O2 -Wall -std=gnu99 -c "$c" -o "$obj_dir/$name.o"
+    "$cc" -O2 -std=gnu99 -c "$c" -o "$obj_dir/$name.o"
     objects+=("$obj_dir/$name.o")
 done
 mkdir -p "$prefix/lib" "$prefix/include/lua5.1"
