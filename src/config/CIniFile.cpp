@@ -99,11 +99,11 @@ bool CIniFile::Read() {
         ShowWarning(error);
         return false;
     }
-    ParseText(bytes);
+    Parse(bytes);
     return true;
 }
 
-void CIniFile::ParseText(const std::string& bytes) {
+void CIniFile::Parse(const std::string& bytes) {
     ReadIndex index(keys, keyNames);
     std::wstring sectionName;
     std::optional<std::size_t> section;  // resolved at the first entry after a header

@@ -40,6 +40,9 @@ public:
     // true otherwise. Switches the process to the user's default locale first.
     bool Read();
 
+    // Merges narrow INI text into the store exactly as Read does with a file's bytes.
+    void Parse(const std::string& bytes);
+
     // Writes every non-empty section to path (CRLF line ends) through a temporary
     // file that then replaces path, so a failure leaves the old file whole.
     // false, error and a warning box "Unable to write ini file." when that fails.
@@ -84,7 +87,6 @@ public:
 
 private:
     void ShowWarning(const std::wstring& text);
-    void ParseText(const std::string& bytes);
 
     Frontend* frontend_;
 };
