@@ -155,4 +155,20 @@ bool WriteFileAtomically(const Path& path, const std::string& bytes) {
     return true;
 }
 
+// --- Addition for the directory copy.
+bool ListDirectoryChecked(const Path& path, std::vector<DirectoryEntry>& entries) {
+    entries.clear();
+    std::error_code ec;
+    stdfs::directory_iterator it(path, ec);
+    if (ec) return false;
+    for (const stdfs::directory_iterator end; it != end; it.increment(ec)) {
+        if (ec) return false;
+        std::error_code typeError;
+        entries.push_back({it->path().filename().wstring(), it->is_directory(typeError)});
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+    return true;
+}
+
 }  // namespace velmora::fs

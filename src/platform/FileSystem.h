@@ -47,4 +47,9 @@ bool ReadFileBytes(const Path& path, std::string& bytes);
 // the old file stays whole when anything fails; false on failure.
 bool WriteFileAtomically(const Path& path, const std::string& bytes);
 
+// --- Addition for the directory copy: enumeration that tells failure from emptiness.
+// The entries of a folder (without "." and ".."), sorted by name; false when the
+// folder cannot be enumerated (missing, not a folder, unreadable).
+bool ListDirectoryChecked(const Path& path, std::vector<DirectoryEntry>& entries);
+
 }  // namespace velmora::fs
