@@ -1,0 +1,27 @@
+#pragma once
+// The file operations of one generation that did not succeed, in the order they
+// failed, one readable line each (a repeated failure is listed once). Generation goes on past them; at the end they
+// replace the plain completion message.
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+class FailedOperations {
+public:
+    void folderNotCreated(const std::wstring& path);
+    void folderNotRead(const std::wstring& path);
+    void fileNotCopied(const std::wstring& from, const std::wstring& to);
+    void fileNotMoved(const std::wstring& from, const std::wstring& to);
+
+    bool empty() const { return lines_.empty(); }
+    const std::vector<std::wstring>& lines() const { return lines_; }
+
+private:
+    void add(std::wstring line);
+
+    std::vector<std::wstring> lines_;
+};
+
+}  // namespace velmora

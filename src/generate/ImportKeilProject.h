@@ -1,0 +1,27 @@
+#pragma once
+// Importing a Keil project: "ldp.lua" reads the file and reports what it found
+// through the host functions dbg, addprj, setxom and setnsba.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "generate/ScriptHost.h"
+#include "model/Frontend.h"
+#include "model/PartitionConfig.h"
+
+namespace velmora {
+
+struct ImportResult {
+    bool succeeded = false;              // false: load or run-time error, both boxes shown
+    int rowsAdded = 0;                   // rows added stay, also after an error
+    std::optional<std::int64_t> nsba;    // the last setnsba value; nothing reads it
+};
+
+// Runs "ldp.lua" from the working folder with infname = path. addprj appends rows
+// through AddProjectRow (no row limit) and setxom rewrites the Base and Size texts
+// of XOM row 0..3; nothing else of the configuration changes.
+ImportResult ImportKeilProject(PartitionConfig& config, const std::wstring& path,
+                               Frontend& frontend, ScriptTrace* trace = nullptr);
+
+}  // namespace velmora

@@ -1,0 +1,53 @@
+#pragma once
+// Generation of one project into the output folder: the template copy, the files
+// named after the project, and one run of the project's script in a fresh state.
+
+#include <string>
+
+#include "generate/FailedOperations.h"
+#include "generate/GenerationContext.h"
+#include "generate/ScriptHost.h"
+#include "model/Frontend.h"
+#include "model/PartitionConfig.h"
+
+namespace velmora {
+
+class ProjectGenerator {
+public:
+    ProjectGenerator(const PartitionConfig& config, GenerationContext& context,
+                     Frontend& frontend, ScriptTrace* trace, FailedOperations& failures);
+
+    // ".\ZQD\TrustZone.uvmpw" and ".\ZQD\TrustZone.eww" into the output folder, when
+    // the table has a row and the output holds no "TrustZone.uvmpw" yet.
+    void CopyWorkspaceFiles();
+
+    // ".\ZQD\Secure" into O\P, its files named after P, the partition header, then
+    // "tes.lua"; a project with an NSC size joins the NSC libraries. Returns false
+    // when the script could not be loaded or failed (both error boxes shown).
+    bool GenerateSecure(const ProjectEntry& project);
+
+    // ".\ZQD\Nonsecure" into O\P, its files named after P, then "tens.lua".
+    // Returns false as GenerateSecure does.
+    bool GenerateNonSecure(const ProjectEntry& project);
+
+    // The traceback of the last failed script run, or empty.
+    const std::wstring& lastTraceback() const { return lastTraceback_; }
+
+private:
+    void CopyTemplate(const wchar_t* templateFolder, const std::wstring& project);
+    void MoveProjectFiles(const std::wstring& project, const std::wstring& templateName,
+                          const std::wstring& mainFileName);
+    void CopyReplacing(const std::wstring& from, const std::wstring& to);
+    void SetXomRegions(ScriptHost& host, const ProjectEntry& project);
+    bool OpenState(ScriptHost& host);
+    bool RunAndClose(ScriptHost& host);
+
+    const PartitionConfig& config_;
+    GenerationContext& context_;
+    Frontend& frontend_;
+    ScriptTrace* trace_;
+    FailedOperations& failures_;
+    std::wstring lastTraceback_;
+};
+
+}  // namespace velmora
