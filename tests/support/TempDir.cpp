@@ -8,8 +8,6 @@
 #include <stdexcept>
 #include <system_error>
 
-#include <unistd.h>
-
 namespace velmora::test {
 
 namespace stdfs = std::filesystem;
@@ -20,9 +18,11 @@ TempDir::TempDir(Mode mode) {
     const stdfs::path base = stdfs::temp_directory_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        const std::string name = "velmora-test-" + std::to_string(::getpid()) + "-" +
+        // Random bits keep parallel test processes apart; the counter keeps the
+        // folders of one process apart.
+        const std::string name = "velmora-test-" + std::to_string(rd()) + "-" +
                                  std::to_string(counter++) + "-" +
-                                 std::to_string(static_cast<unsigned long long>(stamp) ^ rd());
+                                 std::to_string(static_cast<unsigned long long>(stamp));
         std::error_code ec;
         if (stdfs::create_directory(base / name, ec) && !ec) {
             path_ = stdfs::canonical(base / name);
