@@ -1,0 +1,607 @@
+#include "ui/CKIVDlg.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+#include "config/ConfigurationFile.h"
+#include "generate/ImportKeilProject.h"
+#include "generate/TemplateGenerator.h"
+#include "model/PeripheralAttribution.h"
+#include "model/ProjectTableEditing.h"
+#include "ui/AppIcon.h"
+#include "ui/CAboutDlg.h"
+#include "ui/CColorButton.h"
+#include "ui/ComboBoxDelegate.h"
+#include "ui/DialogTemplate.h"
+#include "ui/GridView.h"
+#include "ui/ImageCellDelegate.h"
+#include "ui/LineEditDelegate.h"
+#include "ui/MemoryTableModel.h"
+#include "ui/ProjectTableModel.h"
+#include "ui/QtFrontend.h"
+#include "ui/XomTableModel.h"
+
+namespace velmora::ui {
+
+namespace {
+
+constexpr const char* kTemplateFontFamily = "新細明體";
+constexpr double kTemplateFontPoints = 9.0;
+constexpr double kSmallestFontPoints = 6.5;
+constexpr const char* kAboutItemText = "關於 Velmora(&A)...";
+constexpr const wchar_t* kFolderPickerTitle = L"Please select a folder";
+constexpr const wchar_t* kImportTitle = L"Choose Open file...";
+constexpr const wchar_t* kImportFilter =
+    L"Keil Project(*.uvprojx) |*.uvprojx|All files(*.*)|*.*||";
+constexpr const wchar_t* kImportDefaultExtension = L".uvprojx";
+
+// The peripheral grid in design pixels: ten columns from (180, 325), cells of 80 x 26.
+constexpr int kPeripheralLeft = 180;
+constexpr int kPeripheralSecondColumn = 260;
+constexpr int kPeripheralTop = 325;
+constexpr int kPeripheralSecondRow = 351;
+constexpr int kPeripheralColumns = 10;
+
+bool CaptionsFit(const QFont& font) {
+    const QFontMetrics metrics(font);
+    for (const TemplateControl& item : DialogTemplate102()) {
+        if ((item.kind != ControlKind::Label && item.kind != ControlKind::RightLabel) || item.hidden)
+            continue;
+        const int width = DialogUnitsToPixels(item.x, item.y, item.w, item.h).width();
+        if (metrics.horizontalAdvance(QString::fromUtf8(item.caption)) > width) return false;
+    }
+    return true;
+}
+
+// The template's font, or the platform's default in its place. Dialog units were
+// made for the template font; a wider substitute is made smaller, in half points,
+// until the template's static captions fit their boxes.
+QFont TemplateFont() {
+    QFont font = QApplication::font();
+    const QString family = QString::fromUtf8(kTemplateFontFamily);
+    if (QFontDatabase::hasFamily(family)) font.setFamily(family);
+    font.setPointSizeF(kTemplateFontPoints);
+    for (double points = kTemplateFontPoints; points >= kSmallestFontPoints; points -= 0.5) {
+        font.setPointSizeF(points);
+        if (CaptionsFit(font)) break;
+    }
+    return font;
+}
+
+// A menu text shows '&' as a mnemonic marker; a project name must show as typed.
+QString EscapeMnemonics(QString text) { return text.replace(QLatin1Char('&'), QLatin1String("&&")); }
+
+}  // namespace
+
+CKIVDlg::CKIVDlg(Frontend* frontend, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      frontend_(frontend) {
+    if (!frontend_) {
+        ownFrontend_ = std::make_unique<QtFrontend>(this);
+        frontend_ = ownFrontend_.get();
+    }
+    store_.SetFrontend(frontend_);
+    setObjectName(QStringLiteral("mainDialog"));
+
+    createMenu();
+    createControls();
+    addAboutItem();
+    setWindowIcon(VelmoraIcon());
+
+    // The window frame and the menu bar are the platform's: the client area is
+    // measured and the design's own frame added, so that a client of 995 x 581
+    // gives the design window of 1001 x 625.
+    scaleX_ = static_cast<float>(static_cast<double>(client_->width() + kDesignWindowWidth -
+                                                     kClientWidth) / kDesignWindowWidth);
+    scaleY_ = static_cast<float>(static_cast<double>(client_->height() + kDesignWindowHeight -
+                                                     kClientHeight) / kDesignWindowHeight);
+
+    setupMemoryTable();
+    setupXomGrid();
+    setupProjectGrid();
+    loadConfiguration();
+    setupMemoryBars();
+    createPeripheralButtons();
+    legendSecure_->setColors(kSecureColors);
+    legendNonSecure_->setColors(kNonSecureColors);
+    setWindowTitle(QStringLiteral("Velmora - v%1").arg(QString::fromWCharArray(kVersionText)));
+    setTemplateTabOrder();
+    exit_->setFocus(Qt::OtherFocusReason);
+}
+
+CKIVDlg::~CKIVDlg() = default;
+
+int CKIVDlg::scaled(int designValue, float scale) const {
+    return static_cast<int>(static_cast<float>(designValue) * scale);
+}
+
+void CKIVDlg::registerControl(QWidget* widget, int id) {
+    widget->setProperty(kControlIdProperty, id);
+    if (id != kIdStatic) widget->setObjectName(QStringLiteral("control%1").arg(id));
+}
+
+QWidget* CKIVDlg::control(int id) const {
+    const auto children = findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        const QVariant value = child->property(kControlIdProperty);
+        if (value.isValid() && value.toInt() == id) return child;
+    }
+    return nullptr;
+}
+
+CColorButton* CKIVDlg::peripheralButton(int index) const {
+    if (index < 0 || index >= static_cast<int>(peripheralButtons_.size())) return nullptr;
+    return peripheralButtons_[static_cast<std::size_t>(index)];
+}
+
+QAction* CKIVDlg::menuCommand(int id) const {
+    const auto actions = findChildren<QAction*>();
+    for (QAction* action : actions) {
+        const QVariant value = action->property(kControlIdProperty);
+        if (value.isValid() && value.toInt() == id) return action;
+    }
+    return nullptr;
+}
+
+void CKIVDlg::createMenu() {
+    menuBar_ = new QMenuBar(this);
+    QMenu* project = menuBar_->addMenu(QStringLiteral("Project"));
+    QAction* add = project->addAction(QStringLiteral("&Add new project"));
+    add->setProperty(kControlIdProperty, int(kCmdAddNewProject));
+    connect(add, &QAction::triggered, this, &CKIVDlg::addNewProject);
+    // Our place for the import command, which no control of the template issues.
+    QAction* import = project->addAction(QStringLiteral("&Import Keil project..."));
+    import->setProperty(kControlIdProperty, int(kCmdImportProject));
+    connect(import, &QAction::triggered, this, &CKIVDlg::importProjectCommand);
+}
+
+void CKIVDlg::addAboutItem() {
+#ifdef Q_OS_WIN
+    // The system menu exists on this platform: the item goes to its end.
+    HMENU systemMenu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+    if (systemMenu) {
+        const std::wstring text = QString::fromUtf8(kAboutItemText).toStdWString();
+        AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(systemMenu, MF_STRING, kCmdAbout, text.c_str());
+        return;
+    }
+#endif
+    // No system menu to extend: the item stands in the menu bar.
+    QAction* about = menuBar_->addAction(QString::fromUtf8(kAboutItemText));
+    about->setProperty(kControlIdProperty, int(kCmdAbout));
+    connect(about, &QAction::triggered, this, &CKIVDlg::showAbout);
+}
+
+#ifdef Q_OS_WIN
+bool CKIVDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    const MSG* msg = static_cast<const MSG*>(message);
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kCmdAbout) {
+        showAbout();
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
+
+void CKIVDlg::createControls() {
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("clientArea"));
+    client_->setFixedSize(kClientWidth, kClientHeight);
+    client_->setFont(TemplateFont());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(menuBar_);
+    layout->addWidget(client_);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    std::vector<QGroupBox*> groups;
+    int barIndex = 0;
+    for (const TemplateControl& item : DialogTemplate102()) {
+        const QString caption = QString::fromUtf8(item.caption);
+        QWidget* widget = nullptr;
+        switch (item.kind) {
+            case ControlKind::PushButton: {
+                auto* button = new QPushButton(caption, client_);
+                if (item.id == kIdExit) {
+                    exit_ = button;
+                    // Enter anywhere sends the Exit command; it acts only for Exit itself.
+                    button->setDefault(true);
+                    connect(button, &QPushButton::clicked, this, &CKIVDlg::exitCommand);
+                } else if (item.id == kIdCreateTemplate) {
+                    createTemplate_ = button;
+                    connect(button, &QPushButton::clicked, this, &CKIVDlg::createTemplate);
+                } else if (item.id == kIdBrowseBsp) {
+                    browseBsp_ = button;
+                    connect(button, &QPushButton::clicked, this, &CKIVDlg::browseBspPath);
+                } else if (item.id == kIdBrowseTemplate) {
+                    browseTemplate_ = button;
+                    connect(button, &QPushButton::clicked, this, &CKIVDlg::browseTemplatePath);
+                }
+                widget = button;
+                break;
+            }
+            case ControlKind::ColorButton: {
+                auto* button = new CColorButton(caption, client_);
+                if (item.id == kIdLegendSecure) legendSecure_ = button;
+                else if (item.id == kIdLegendNonSecure) legendNonSecure_ = button;
+                else bars_[static_cast<std::size_t>(barIndex++)] = button;
+                widget = button;
+                break;
+            }
+            case ControlKind::TrackBar: {
+                auto* slider = new QSlider(Qt::Vertical, client_);
+                // A Win32 track bar: minimum at the top, Down and Page Down move toward
+                // the maximum.
+                slider->setInvertedAppearance(true);
+                slider->setInvertedControls(true);
+                slider->setTickPosition(QSlider::NoTicks);
+                if (item.id == kIdFlashTrackBar) flashTrack_ = slider;
+                else sramTrack_ = slider;
+                widget = slider;
+                break;
+            }
+            case ControlKind::GroupBox: {
+                auto* group = new QGroupBox(caption, client_);
+                groups.push_back(group);
+                widget = group;
+                break;
+            }
+            case ControlKind::ListView: {
+                QTableView* view = nullptr;
+                if (item.id == kIdMemoryTable) {
+                    view = memoryTable_ = new QTableView(client_);
+                    view->verticalHeader()->hide();
+                    view->setShowGrid(true);
+                    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+                    view->setSelectionMode(QAbstractItemView::SingleSelection);
+                    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+                    view->horizontalHeader()->setHighlightSections(false);
+                    view->horizontalHeader()->setContextMenuPolicy(Qt::PreventContextMenu);
+                } else {
+                    auto* grid = new GridView(client_);
+                    if (item.id == kIdProjectGrid) projectGrid_ = grid;
+                    else xomGrid_ = grid;
+                    view = grid;
+                }
+                view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+                widget = view;
+                break;
+            }
+            case ControlKind::Label:
+            case ControlKind::RightLabel: {
+                auto* label = new QLabel(caption, client_);
+                label->setAlignment((item.kind == ControlKind::RightLabel ? Qt::AlignRight
+                                                                           : Qt::AlignLeft) |
+                                    Qt::AlignTop);
+                if (item.id == kIdInfoText) info_ = label;
+                widget = label;
+                break;
+            }
+            case ControlKind::EditBox: {
+                auto* edit = new QLineEdit(client_);
+                if (item.id == kIdTemplatePath) templatePath_ = edit;
+                else bspPath_ = edit;
+                widget = edit;
+                break;
+            }
+            case ControlKind::Picture: {
+                logo_ = new QLabel(client_);
+                logo_->setPixmap(VelmoraLogo(48));
+                logo_->setAlignment(Qt::AlignCenter);
+                widget = logo_;
+                break;
+            }
+        }
+        registerControl(widget, item.id);
+        widget->setGeometry(DialogUnitsToPixels(item.x, item.y, item.w, item.h));
+        if (item.hidden) widget->hide();
+        templateOrder_.push_back(widget);
+    }
+    // Group boxes are frames behind the controls they hold, never over them.
+    for (QGroupBox* group : groups) group->lower();
+
+    connect(templatePath_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { config_.templatePath = text.toStdWString(); });
+    connect(bspPath_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { config_.bspPath = text.toStdWString(); });
+}
+
+void CKIVDlg::setTemplateTabOrder() {
+    QWidget* previous = nullptr;
+    auto chain = [&previous](QWidget* widget) {
+        if (widget->focusPolicy() == Qt::NoFocus) return;
+        if (previous) QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    };
+    for (QWidget* widget : templateOrder_) chain(widget);
+    for (CColorButton* button : peripheralButtons_) chain(button);
+}
+
+void CKIVDlg::setupMemoryTable() {
+    memoryModel_ = new MemoryTableModel(this);
+    memoryTable_->setModel(memoryModel_);
+    for (int column = 0; column < memoryModel_->columnCount(); ++column)
+        memoryTable_->setColumnWidth(column, scaled(MemoryTableModel::ColumnWidth(column), scaleX_));
+}
+
+void CKIVDlg::setupXomGrid() {
+    xomModel_ = new XomTableModel(config_.xomRegions, this);
+    xomGrid_->setModel(xomModel_);
+    editBoxDelegate_ = new LineEditDelegate(this);
+    xomGrid_->setItemDelegateForColumn(XomTableModel::kColumnBase, editBoxDelegate_);
+    xomGrid_->setItemDelegateForColumn(XomTableModel::kColumnSize, editBoxDelegate_);
+    for (int column = 0; column < XomTableModel::kColumnCount; ++column)
+        xomGrid_->setColumnWidth(column, scaled(XomTableModel::ColumnWidth(column), scaleX_));
+    connect(xomGrid_, &GridView::contextMenuRequested, this, &CKIVDlg::onXomContextMenu);
+}
+
+void CKIVDlg::setupProjectGrid() {
+    projectModel_ = new ProjectTableModel(config_.projects, config_.xomRegions, this);
+    projectGrid_->setModel(projectModel_);
+    stateDelegate_ = new ComboBoxDelegate(
+        [] { return QStringList{QStringLiteral("S"), QStringLiteral("NS")}; }, this);
+    nextBootDelegate_ = new ComboBoxDelegate(
+        [this] {
+            QStringList choices;
+            for (const std::wstring& choice : config_.projects.nextBootChoices)
+                choices << QString::fromStdWString(choice);
+            return choices;
+        },
+        this);
+    xomCellDelegate_ = new ImageCellDelegate(this);
+    for (int column = 0; column < kProjectColumnCount; ++column) {
+        if (column == kColumnState)
+            projectGrid_->setItemDelegateForColumn(column, stateDelegate_);
+        else if (column == kColumnNextBoot)
+            projectGrid_->setItemDelegateForColumn(column, nextBootDelegate_);
+        else if (ProjectTableModel::IsXomColumn(column))
+            projectGrid_->setItemDelegateForColumn(column, xomCellDelegate_);
+        else if (column != kColumnHidden)
+            projectGrid_->setItemDelegateForColumn(column, editBoxDelegate_);
+        projectGrid_->setColumnWidth(column, scaled(ProjectTableModel::ColumnWidth(column), scaleX_));
+    }
+    projectGrid_->setColumnHidden(kColumnPath, true);
+    projectGrid_->setColumnHidden(kColumnHidden, true);
+    projectGrid_->setAcceptsFileDrops(true);
+
+    connect(projectGrid_, &QAbstractItemView::pressed, this, &CKIVDlg::onProjectGridPressed);
+    connect(projectGrid_, &QAbstractItemView::clicked, this, &CKIVDlg::onProjectGridClicked);
+    connect(projectGrid_, &GridView::contextMenuRequested, this, &CKIVDlg::onProjectContextMenu);
+    connect(projectGrid_, &GridView::fileDropped, this, &CKIVDlg::importKeilProject);
+    connect(projectModel_, &ProjectTableModel::xomRegionsChanged, xomModel_,
+            &XomTableModel::refresh);
+
+    // Rows tall enough for the 16-pixel check boxes.
+    const int rowHeight = std::max(CheckBoxImages::kSize + 2, projectGrid_->fontMetrics().height() + 4);
+    for (QTableView* view : {static_cast<QTableView*>(projectGrid_),
+                             static_cast<QTableView*>(xomGrid_), memoryTable_}) {
+        view->verticalHeader()->setMinimumSectionSize(1);
+        view->verticalHeader()->setDefaultSectionSize(rowHeight);
+        view->horizontalHeader()->setFixedHeight(rowHeight + 2);
+    }
+}
+
+void CKIVDlg::loadConfiguration() {
+    LoadConfiguration(store_, config_);
+    projectModel_->reload();
+    xomModel_->refresh();
+    showPathsOfConfiguration();
+}
+
+void CKIVDlg::showPathsOfConfiguration() {
+    const QString templatePath = QString::fromStdWString(config_.templatePath);
+    const QString bspPath = QString::fromStdWString(config_.bspPath);
+    if (templatePath_->text() != templatePath) templatePath_->setText(templatePath);
+    if (bspPath_->text() != bspPath) bspPath_->setText(bspPath);
+}
+
+void CKIVDlg::setupMemoryBars() {
+    const QSignalBlocker blockFlash(flashTrack_);
+    const QSignalBlocker blockSram(sramTrack_);
+    flashTrack_->setRange(kFlashPositionMin, kFlashPositionMax);
+    sramTrack_->setRange(kSramPositionMin, kSramPositionMax);
+    // The track bar's own default page: a fifth of its range.
+    flashTrack_->setPageStep((kFlashPositionMax - kFlashPositionMin) / 5);
+    sramTrack_->setPageStep((kSramPositionMax - kSramPositionMin) / 5);
+    flashTrack_->setValue(FlashPositionFromNsba(config_.nsba));
+    sramTrack_->setValue(SramPositionFromNsba(config_.sramNsba));
+
+    bars_[0]->setColors(kSecureColors);
+    bars_[2]->setColors(kSecureColors);
+    bars_[1]->setColors(kNonSecureColors);
+    bars_[3]->setColors(kNonSecureColors);
+    // Both splits run once here whatever was applied before.
+    updateFlashSplit();
+    updateSramSplit();
+    refreshMemoryTable();
+    flashApplied_.takeIfChanged(flashTrack_->value());
+    sramApplied_.takeIfChanged(sramTrack_->value());
+
+    connect(flashTrack_, &QSlider::valueChanged, this, &CKIVDlg::applyFlashBoundary);
+    connect(sramTrack_, &QSlider::valueChanged, this, &CKIVDlg::applySramBoundary);
+}
+
+void CKIVDlg::createPeripheralButtons() {
+    const int left0 = scaled(kPeripheralLeft, scaleX_);
+    const int width = scaled(kPeripheralSecondColumn, scaleX_) - left0;
+    const int top0 = scaled(kPeripheralTop, scaleY_);
+    const int height = scaled(kPeripheralSecondRow, scaleY_) - top0;
+    for (std::size_t i = 0; i < config_.peripherals.size(); ++i) {
+        const PeripheralEntry& entry = config_.peripherals[i];
+        const int row = static_cast<int>(i) / kPeripheralColumns;
+        const int column = static_cast<int>(i) % kPeripheralColumns;
+        auto* button = new CColorButton(QString::fromStdWString(entry.name), client_);
+        const int id = kIdFirstPeripheral + static_cast<int>(i);
+        registerControl(button, id);
+        button->setGeometry(left0 + column * width, top0 + row * height, width, height);
+        button->setColors(ColorsForState(entry.state));
+        connect(button, &QPushButton::clicked, this, [this, id] { togglePeripheral(id); });
+        button->show();
+        peripheralButtons_.push_back(button);
+    }
+}
+
+void CKIVDlg::applyFlashBoundary(int position) {
+    if (!flashApplied_.takeIfChanged(position)) return;
+    updateFlashSplit();
+}
+
+void CKIVDlg::applySramBoundary(int position) {
+    if (!sramApplied_.takeIfChanged(position)) return;
+    updateSramSplit();
+}
+
+void CKIVDlg::updateFlashSplit() {
+    const int p = flashTrack_->value();
+    const BarSplit split = FlashBarSplit(p, scaleX_, scaleY_);
+    for (const auto& [button, part] : {std::pair{bars_[0], split.securePart},
+                                       std::pair{bars_[1], split.nonSecurePart}}) {
+        button->setGeometry(part.left, part.top, part.width, part.height);
+        button->setText(QString::fromStdWString(part.caption));
+    }
+    refreshMemoryTable();
+    config_.nsba = NsbaFromFlashPosition(p);
+}
+
+void CKIVDlg::updateSramSplit() {
+    const int q = sramTrack_->value();
+    const BarSplit split = SramBarSplit(q, scaleX_, scaleY_);
+    for (const auto& [button, part] : {std::pair{bars_[2], split.securePart},
+                                       std::pair{bars_[3], split.nonSecurePart}}) {
+        button->setGeometry(part.left, part.top, part.width, part.height);
+        button->setText(QString::fromStdWString(part.caption));
+    }
+    refreshMemoryTable();
+    config_.sramNsba = SramNsbaFromPosition(q);
+}
+
+void CKIVDlg::refreshMemoryTable() {
+    memoryModel_->setPositions(flashTrack_->value(), sramTrack_->value());
+}
+
+void CKIVDlg::exitCommand() {
+    // Enter sends this command from anywhere; only the Exit button's own closes.
+    if (focusWidget() != exit_) return;
+    saveConfiguration();
+    accept();
+}
+
+void CKIVDlg::reject() {
+    saveConfiguration();
+    QDialog::reject();
+}
+
+void CKIVDlg::saveConfiguration() {
+    config_.templatePath = templatePath_->text().toStdWString();
+    config_.bspPath = bspPath_->text().toStdWString();
+    SaveConfiguration(store_, config_);
+}
+
+void CKIVDlg::addNewProject() { projectModel_->addNewProject(*frontend_); }
+
+void CKIVDlg::togglePeripheral(int commandId) {
+    const std::vector<int> changed = TogglePeripheral(config_.peripherals, commandId);
+    for (int row : changed) {
+        CColorButton* button = peripheralButton(row);
+        if (button) button->setColors(ColorsForState(config_.peripherals[static_cast<std::size_t>(row)].state));
+    }
+}
+
+void CKIVDlg::onProjectGridPressed(const QModelIndex& index) {
+    // Before the cell's editor can open, so that its drop-down shows the new choices.
+    if (!(QGuiApplication::mouseButtons() & Qt::LeftButton)) return;
+    if (index.isValid() && index.column() == kColumnNextBoot)
+        projectModel_->refreshNextBootChoices(index.row());
+}
+
+void CKIVDlg::onProjectGridClicked(const QModelIndex& index) {
+    if (!index.isValid() || !ProjectTableModel::IsXomColumn(index.column())) return;
+    projectModel_->toggleXomCell(index.row(), index.column() - kColumnXom0);
+}
+
+void CKIVDlg::onProjectContextMenu(int row, const QPoint& globalPos) {
+    if (row < 0) {
+        showAddProjectMenu(globalPos);
+        return;
+    }
+    const QString name =
+        projectModel_->index(row, kColumnName).data(Qt::DisplayRole).toString();
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("projectRowMenu"));
+    QAction* remove = menu.addAction(QStringLiteral("Delete \"%1\"").arg(EscapeMnemonics(name)));
+    if (menu.exec(globalPos) == remove) projectModel_->deleteProject(row);
+}
+
+void CKIVDlg::onXomContextMenu(int row, const QPoint& globalPos) {
+    // The XOM rows offer no menu; only the empty area below them does.
+    if (row < 0) showAddProjectMenu(globalPos);
+}
+
+void CKIVDlg::showAddProjectMenu(const QPoint& globalPos) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("addProjectMenu"));
+    QAction* add = menu.addAction(QStringLiteral("Add new project"));
+    if (menu.exec(globalPos) == add) addNewProject();
+}
+
+void CKIVDlg::importProjectCommand() {
+    const std::optional<std::wstring> path =
+        frontend_->pickFile(kImportTitle, kImportFilter, kImportDefaultExtension);
+    if (path) importKeilProject(QString::fromStdWString(*path));
+}
+
+void CKIVDlg::importKeilProject(const QString& path) {
+    if (path.isEmpty()) return;
+    ImportKeilProject(config_, path.toStdWString(), *frontend_);
+    // The script only appends rows and rewrites XOM texts; the views re-read both.
+    projectModel_->reload();
+    xomModel_->refresh();
+}
+
+void CKIVDlg::createTemplate() {
+    config_.templatePath = templatePath_->text().toStdWString();
+    config_.bspPath = bspPath_->text().toStdWString();
+    TemplateGenerator generator(config_, *frontend_);
+    generator.CreateTemplate();
+    // A folder picked during the command replaces the text of its box.
+    showPathsOfConfiguration();
+}
+
+void CKIVDlg::browseBspPath() {
+    const std::optional<std::wstring> folder =
+        frontend_->pickFolder(kFolderPickerTitle, bspPath_->text().toStdWString(), false);
+    if (folder) bspPath_->setText(QString::fromStdWString(*folder));
+}
+
+void CKIVDlg::browseTemplatePath() {
+    const std::optional<std::wstring> folder =
+        frontend_->pickFolder(kFolderPickerTitle, templatePath_->text().toStdWString(), true);
+    if (folder) templatePath_->setText(QString::fromStdWString(*folder));
+}
+
+void CKIVDlg::showAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+}  // namespace velmora::ui

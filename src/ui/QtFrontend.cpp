@@ -1,0 +1,100 @@
+#include "ui/QtFrontend.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace velmora::ui {
+
+namespace {
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Warning: return QMessageBox::Warning;
+        case MessageIcon::Error: return QMessageBox::Critical;
+        case MessageIcon::Information: return QMessageBox::Information;
+        case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+MessageAnswer FromQtButton(QMessageBox::StandardButton button, MessageButtons buttons) {
+    if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+    switch (button) {
+        case QMessageBox::Yes: return MessageAnswer::Yes;
+        case QMessageBox::No: return MessageAnswer::No;
+        default: return MessageAnswer::Cancel;
+    }
+}
+
+}  // namespace
+
+MessageAnswer QtFrontend::message(const std::wstring& text, const std::wstring& caption,
+                                  MessageIcon icon, MessageButtons buttons) {
+    QMessageBox box(ToQtIcon(icon), QString::fromStdWString(caption),
+                    QString::fromStdWString(text), QMessageBox::NoButton, owner_);
+    box.setTextFormat(Qt::PlainText);
+    if (buttons == MessageButtons::Ok) {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok);
+    } else {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+    }
+    box.exec();
+    return FromQtButton(box.standardButton(box.clickedButton()), buttons);
+}
+
+std::optional<std::wstring> QtFrontend::pickFolder(const std::wstring& title,
+                                                   const std::wstring& startFolder, bool) {
+    // Qt's folder dialog always has a name field, so withEditBox needs nothing.
+    QFileDialog dialog(owner_, QString::fromStdWString(title),
+                       QDir::fromNativeSeparators(QString::fromStdWString(startFolder)));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdWString();
+}
+
+std::optional<std::wstring> QtFrontend::pickFile(const std::wstring& title,
+                                                 const std::wstring& filter,
+                                                 const std::wstring& defaultExtension) {
+    QFileDialog dialog(owner_, QString::fromStdWString(title));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(NameFiltersFromWin32(QString::fromStdWString(filter)));
+    QString suffix = QString::fromStdWString(defaultExtension);
+    if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
+    dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdWString();
+}
+
+void QtFrontend::openFolder(const std::wstring& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdWString(path)));
+}
+
+QStringList QtFrontend::NameFiltersFromWin32(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString name = parts[i].trimmed();
+        const QString pattern = parts[i + 1].trimmed();
+        if (name.isEmpty() && pattern.isEmpty()) break;  // the closing "||"
+        const QString patterns = QString(pattern).replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (name.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')')))
+            filters << name;
+        else
+            filters << name + QLatin1String(" (") + patterns + QLatin1Char(')');
+    }
+    return filters;
+}
+
+}  // namespace velmora::ui
