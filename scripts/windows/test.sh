@@ -54,8 +54,13 @@ stage "Wine prefix and server"
 mkdir -p "$WINEPREFIX"
 wineserver -p
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-    "$wine" wineboot --init >"$build/wineboot.log" 2>&1 || { cat "$build/wineboot.log" >&2; exit 1; }
+    "$wine" wineboot --init >"$build/wineboot.log" 2>&1 </dev/null || {
+        cat "$build/wineboot.log" >&2; exit 1; }
 fi
+# The first program starts Wine's background services, which stay with the
+# persistent server. Start them here with no pipe to inherit: a test discovery
+# that started them would wait for its output pipe until it timed out.
+"$wine" cmd /c exit 0 >/dev/null 2>&1 </dev/null
 
 stage "configure"
 generator=()
