@@ -1,0 +1,100 @@
+#include "CliCommands.h"
+
+#include "ConsoleFrontend.h"
+#include "config/CIniFile.h"
+#include "config/ConfigurationFile.h"
+#include "generate/ImportKeilProject.h"
+#include "generate/TemplateGenerator.h"
+#include "platform/Console.h"
+#include "validate/ValidateConfiguration.h"
+
+namespace velmora::cli {
+namespace {
+
+constexpr const wchar_t* kUsage =
+    L"usage: velmora-cli check\n"
+    L"       velmora-cli generate [--overwrite]\n"
+    L"       velmora-cli import FILE\n";
+
+void Complain(const std::wstring& text) { WriteStderr(text + L"\n"); }
+
+// Why a generation stopped where the dialog would have asked.
+int ExplainStop(const GenerationResult& result, const PartitionConfig& config) {
+    switch (result.outcome) {
+        case GenerationOutcome::CancelledOverwritePrompt:
+            Complain(L"The output folder " + result.outputFolder +
+                     L" exists and is not empty; use --overwrite to generate into it.");
+            return kExitRefused;
+        case GenerationOutcome::CancelledOutputPicker:
+            Complain(L"The Template Path is empty; set TEMPLATE_PATH in ./default.kiv.");
+            return kExitRefused;
+        case GenerationOutcome::CancelledBspPicker:
+            Complain(L"The BSP Path \"" + config.bspPath +
+                     L"\" cannot be used; set BSP_PATH in ./default.kiv.");
+            return kExitRefused;
+        default: return kExitRefused;
+    }
+}
+
+int ExitCodeOf(const GenerationResult& result, const PartitionConfig& config) {
+    switch (result.outcome) {
+        case GenerationOutcome::Completed: return kExitSuccess;
+        case GenerationOutcome::CompletedWithErrors: return kExitFileErrors;
+        case GenerationOutcome::OutputFolderUnavailable: return kExitFileErrors;
+        case GenerationOutcome::ValidationFailed: return kExitRefused;
+        case GenerationOutcome::ScriptFailed:
+            if (!result.scriptTraceback.empty()) Complain(result.scriptTraceback);
+            return kExitScriptError;
+        default: return ExplainStop(result, config);
+    }
+}
+
+void LoadAsTheDialogDoes(CIniFile& store, PartitionConfig& config) {
+    LoadPositionedConfiguration(store, config);
+}
+
+}  // namespace
+
+int RunCheck() {
+    ConsoleFrontend frontend;
+    CIniFile store(&frontend);
+    PartitionConfig config;
+    LoadAsTheDialogDoes(store, config);
+    const auto error = FindFirstValidationError(config, FileSystemPathQuery());
+    if (!error) return kExitSuccess;
+    WriteStdout(*error + L"\n");
+    return kExitRefused;
+}
+
+int RunGenerate(bool overwrite) {
+    ConsoleFrontend frontend(overwrite);
+    CIniFile store(&frontend);
+    PartitionConfig config;
+    LoadAsTheDialogDoes(store, config);
+    TemplateGenerator generator(config, frontend);
+    return ExitCodeOf(generator.CreateTemplate(), config);
+}
+
+int RunImport(const std::wstring& file) {
+    ConsoleFrontend frontend;
+    CIniFile store(&frontend);
+    PartitionConfig config;
+    LoadAsTheDialogDoes(store, config);
+    const ImportResult imported = ImportKeilProject(config, file, frontend);
+    const bool saved = SaveConfiguration(store, config);
+    if (!imported.succeeded) return kExitScriptError;
+    return saved ? kExitSuccess : kExitFileErrors;
+}
+
+int RunCommandLine(const std::vector<std::wstring>& arguments) {
+    if (arguments.size() == 1 && arguments[0] == L"check") return RunCheck();
+    if (arguments.size() == 1 && arguments[0] == L"generate") return RunGenerate(false);
+    if (arguments.size() == 2 && arguments[0] == L"generate" && arguments[1] == L"--overwrite") {
+        return RunGenerate(true);
+    }
+    if (arguments.size() == 2 && arguments[0] == L"import") return RunImport(arguments[1]);
+    WriteStderr(kUsage);
+    return kExitRefused;
+}
+
+}  // namespace velmora::cli
