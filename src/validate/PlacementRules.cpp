@@ -90,7 +90,8 @@ ValidationError CheckSecureCodeAndData(const ProjectValues& p, const ValidationS
          {!IsPageAligned(re), L" RO region is not page alignment."},
          {p.rwBase < sramBase || p.rwBase >= sramNsAlias,
           L" RW base must >= 0x20000000 and < 0x30000000"},
-         {p.rwBase + kAlias >= s.sramNsba, L" RW base cannot overlap with the region of Non-secure"}});
+         {p.rwBase + kAlias >= s.sramNsba,
+          L" RW base cannot overlap with the region of Non-secure"}});
 }
 
 ValidationError CheckSecureNsc(const ProjectValues& p, const ValidationSnapshot& s) {
@@ -99,7 +100,8 @@ ValidationError CheckSecureNsc(const ProjectValues& p, const ValidationSnapshot&
                       p.name.c_str(), s.nsba);
     return FirstFailure(
         p.name,
-        {{p.nscEnd() + kAlias > s.nsba, L" NSC region cannot overlap with the region for Non-secure."},
+        {{p.nscEnd() + kAlias > s.nsba,
+          L" NSC region cannot overlap with the region for Non-secure."},
          {InHalfOpen(p.roBase, p.roEnd(), p.nscBase),
           L" NSC region cannot overlap with the region for RO region."}});
 }

@@ -37,7 +37,11 @@ using B = BspTrees;
 
 const RuleCase kRuleCases[] = {
     // Unique names.
-    {"DuplicateName", [](C& c, const B&) { RenameNonSecure(c, L"Secure"); SecureRow(c).nextBoot.clear(); },
+    {"DuplicateName",
+     [](C& c, const B&) {
+         RenameNonSecure(c, L"Secure");
+         SecureRow(c).nextBoot.clear();
+     },
      L"[Secure] project name cannot be the same."},
     // Name present and first character.
     {"EmptyName", [](C& c, const B&) { RenameNonSecure(c, L""); SecureRow(c).nextBoot.clear(); },
@@ -103,15 +107,18 @@ const RuleCase kRuleCases[] = {
      L"NonSecure RO region cannot overlap with Secure NSC region"},
     {"NscBaseInOwnCode", [](C& c, const B&) { SecureRow(c).nscBase = L"0x1f000"; },
      L"Secure RO region cannot overlap with Secure NSC region"},
-    {"NscBaseInXomInUse", [](C& c, const B&) { c.xomRegions[1] = {L"0x3f000", L"0x800", L"Other"}; },
+    {"NscBaseInXomInUse",
+     [](C& c, const B&) { c.xomRegions[1] = {L"0x3f000", L"0x800", L"Other"}; },
      L"Secure NSC base cannot overlap with XOM1 region"},
-    {"XomInUseStartsInNsc", [](C& c, const B&) { c.xomRegions[1] = {L"0x3f800", L"0x800", L"Other"}; },
+    {"XomInUseStartsInNsc",
+     [](C& c, const B&) { c.xomRegions[1] = {L"0x3f800", L"0x800", L"Other"}; },
      L"Secure NSC region cannot overlap with XOM1 region"},
     {"CodeBaseInOtherCode", [](C& c, const B&) { NonSecureRow(c).roBase = L"0x10000"; },
      L"NonSecure RO region cannot overlap with Secure RO region"},
     {"SameCodeBase", [](C& c, const B&) { NonSecureRow(c).roBase = L"0x0"; },
      L"Secure RO region cannot overlap with NonSecure RO region"},
-    {"CodeBaseInXomInUse", [](C& c, const B&) { c.xomRegions[1] = {L"0x10040000", L"0x800", L"Other"}; },
+    {"CodeBaseInXomInUse",
+     [](C& c, const B&) { c.xomRegions[1] = {L"0x10040000", L"0x800", L"Other"}; },
      L"NonSecure RO base cannot overlap with XOM1 region"},
     {"XomInUseInsideCode", [](C& c, const B&) { c.xomRegions[0].base = L"0x10000"; },
      L"Secure RO region cannot overlap with XOM0 region"},
@@ -145,7 +152,8 @@ const RuleCase kRuleCases[] = {
      L"XOM0 base must not be located in first page of APROM."},
     {"SecureXomBaseAboveBoundary", [](C& c, const B&) { c.xomRegions[0].base = L"0x40800"; },
      L"XOM0 base cannot overlap with the region for Non-secure."},
-    {"SecureXomEndAboveBoundary", [](C& c, const B&) { c.xomRegions[0] = {L"0x3f800", L"0x1000", L""}; },
+    {"SecureXomEndAboveBoundary",
+     [](C& c, const B&) { c.xomRegions[0] = {L"0x3f800", L"0x1000", L""}; },
      L"XOM0 region cannot overlap with the region for Non-secure."},
     {"SecureXomBaseOffPage", [](C& c, const B&) { c.xomRegions[0].base = L"0x30400"; },
      L"XOM0 base is not page alignment."},
@@ -200,7 +208,8 @@ TEST_P(ValidateRuleMessages, FirstFailingRuleGivesItsExactMessage) {
     PartitionConfig config = ValidConfiguration(trees_->complete());
     ASSERT_EQ(FindFirstValidationError(config, FileSystemPathQuery()), std::nullopt);
     GetParam().breakRule(config, *trees_);
-    const std::optional<std::wstring> error = FindFirstValidationError(config, FileSystemPathQuery());
+    const std::optional<std::wstring> error =
+        FindFirstValidationError(config, FileSystemPathQuery());
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(WideToUtf8(*error), WideToUtf8(GetParam().message));
 }

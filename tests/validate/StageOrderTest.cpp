@@ -78,7 +78,8 @@ const EarlierFault kEarlierFaults[] = {
     {"Bsp", [](PartitionConfig& c) { c.bspPath.clear(); }, " Worng BSP path"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Stages3To8, ValidateNameCharactersAfter, ::testing::ValuesIn(kEarlierFaults),
+INSTANTIATE_TEST_SUITE_P(Stages3To8, ValidateNameCharactersAfter,
+                         ::testing::ValuesIn(kEarlierFaults),
                          [](const auto& caseInfo) { return std::string(caseInfo.param.stage); });
 
 TEST_F(ValidateStageOrder, NameCharactersComeBeforeAlignmentAndPlacement) {

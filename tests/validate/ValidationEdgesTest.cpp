@@ -84,10 +84,24 @@ TEST_F(ValidatePass, SecureCodeMayEndExactlyOnTheFlashBoundary) {
     row.nscSize = L"0x800";
     FreeXom(config, 0);
     config.xomRegions[0].projectName.clear();
-    EXPECT_EQ(firstError(config), "Secure NSC region cannot overlap with the region for Non-secure.");
+    EXPECT_EQ(firstError(config),
+              "Secure NSC region cannot overlap with the region for Non-secure.");
     row.roSize = L"0x40800";
     row.nscBase = L"0x40800";
     EXPECT_EQ(firstError(config), "Secure RO region cannot overlap with the region for nonsecure.");
+}
+
+TEST_F(ValidatePass, SecureCodeBaseExactlyOnTheFlashBoundaryFailsOnlyByItsEnd) {
+    config.projects.rows[0].roBase = L"0x40000";
+    EXPECT_EQ(firstError(config), "Secure RO region cannot overlap with the region for nonsecure.");
+}
+
+TEST_F(ValidatePass, XomRegionsMayEndExactlyOnTheirWorldsBoundaries) {
+    config.xomRegions[0] = {L"0x3f800", L"0x800", L""};  // secure: ends on nsba
+    config.xomRegions[3] = {L"0x1007f800", L"0x800", L"NonSecure"};  // ends on the view's end
+    EXPECT_EQ(firstError(config), "<none>");
+    config.xomRegions[3] = {L"0x10080000", L"0x800", L"NonSecure"};  // base on the end passes
+    EXPECT_EQ(firstError(config), "XOM3 region cannot out of Non-secure region.");
 }
 
 TEST_F(ValidatePass, NscRegionMayStartExactlyAtTheCodeEnd) {
@@ -104,7 +118,8 @@ TEST_F(ValidatePass, NscInsideOwnCodeIsCaughtByTheOverlapStageFirst) {
     // The placement stage has the same rule of its own.
     const auto placement = CheckPlacements(TakeValidationSnapshot(config));
     ASSERT_TRUE(placement.has_value());
-    EXPECT_EQ(WideToUtf8(*placement), "Secure NSC region cannot overlap with the region for RO region.");
+    EXPECT_EQ(WideToUtf8(*placement),
+              "Secure NSC region cannot overlap with the region for RO region.");
 }
 
 TEST_F(ValidatePass, SecureRwAliasJustBelowTheSramBoundaryPasses) {
