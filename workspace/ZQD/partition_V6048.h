@@ -1,0 +1,382 @@
+/*
+ * Partition of the V6048 between the secure and the non-secure world: SAU regions,
+ * system control settings, peripheral and GPIO attribution and interrupt targets.
+ * Generated projects share this header; the template generator rewrites the numbers
+ * after the macro names, and the annotations keep it editable in the
+ * uVision configuration wizard.
+ */
+#ifndef PARTITION_V6048_H
+#define PARTITION_V6048_H
+
+/*
+//-------- <<< Use Configuration Wizard in Context Menu >>> -----------------
+*/
+
+/*
+// <e>Initialize Security Attribution Unit (SAU) CTRL register
+*/
+#define SAU_INIT_CTRL          1
+
+/*
+//   <q> Enable SAU
+//   <i> Value for SAU->CTRL register bit ENABLE
+*/
+#define SAU_INIT_CTRL_ENABLE   1
+
+/*
+//   <o> When SAU is disabled
+//     <0=> All Memory is Secure
+//     <1=> All Memory is Non-Secure
+//   <i> Value for SAU->CTRL register bit ALLNS
+*/
+#define SAU_INIT_CTRL_ALLNS    0
+
+/*
+// </e>
+*/
+
+/*
+// <h>Initialize Security Attribution Unit (SAU) Address Regions
+// <i>SAU configuration specifies regions to be one of:
+// <i> - Secure and Non-Secure Callable
+// <i> - Non-Secure
+// <i>Note: All memory not configured by SAU regions is Secure
+*/
+#define SAU_REGIONS_MAX   8
+
+/*
+//   <e>Initialize SAU Region 0
+//   <i> Non-secure-callable veneers of the secure images
+*/
+#define SAU_INIT_REGION0    1
+/*
+//     <o>Start Address <0-0xFFFFFFE0>
+*/
+#define SAU_INIT_START0     0x0003F000
+/*
+//     <o>End Address <0x1F-0xFFFFFFFF>
+*/
+#define SAU_INIT_END0       0x0003FFFF
+/*
+//     <o>Region is
+//         <0=>Non-Secure
+//         <1=>Secure, Non-Secure Callable
+*/
+#define SAU_INIT_NSC0       1
+/*
+//   </e>
+*/
+
+/*
+//   <e>Initialize SAU Region 1
+//   <i> Non-secure flash (APROM)
+*/
+#define SAU_INIT_REGION1    1
+/*
+//     <o>Start Address <0-0xFFFFFFE0>
+*/
+#define SAU_INIT_START1     0x10040000
+/*
+//     <o>End Address <0x1F-0xFFFFFFFF>
+*/
+#define SAU_INIT_END1       0x1007FFFF
+/*
+//     <o>Region is
+//         <0=>Non-Secure
+//         <1=>Secure, Non-Secure Callable
+*/
+#define SAU_INIT_NSC1       0
+/*
+//   </e>
+*/
+
+/*
+//   <e>Initialize SAU Region 2
+//   <i> Non-secure SRAM
+*/
+#define SAU_INIT_REGION2    1
+/*
+//     <o>Start Address <0-0xFFFFFFE0>
+*/
+#define SAU_INIT_START2     0x30008000
+/*
+//     <o>End Address <0x1F-0xFFFFFFFF>
+*/
+#define SAU_INIT_END2       0x30017FFF
+/*
+//     <o>Region is
+//         <0=>Non-Secure
+//         <1=>Secure, Non-Secure Callable
+*/
+#define SAU_INIT_NSC2       0
+/*
+//   </e>
+*/
+
+/*
+//   <e>Initialize SAU Region 3
+//   <i> Non-secure peripheral aliases
+*/
+#define SAU_INIT_REGION3    1
+/*
+//     <o>Start Address <0-0xFFFFFFE0>
+*/
+#define SAU_INIT_START3     0x50000000
+/*
+//     <o>End Address <0x1F-0xFFFFFFFF>
+*/
+#define SAU_INIT_END3       0x5FFFFFFF
+/*
+//     <o>Region is
+//         <0=>Non-Secure
+//         <1=>Secure, Non-Secure Callable
+*/
+#define SAU_INIT_NSC3       0
+/*
+//   </e>
+*/
+
+/*
+// </h>
+*/
+
+/*
+// <e>Setup behaviour of Sleep and Exception Handling
+*/
+#define SCB_CSR_AIRCR_INIT  1
+
+/*
+//   <o> Deep Sleep can be enabled by
+//     <0=>Secure and Non-Secure state
+//     <1=>Secure state only
+*/
+#define SCB_CSR_DEEPSLEEPS_VAL      1
+
+/*
+//   <o>System reset request accessible from
+//     <0=> Secure and Non-Secure state
+//     <1=> Secure state only
+*/
+#define SCB_AIRCR_SYSRESETREQS_VAL  1
+
+/*
+//   <o>Priority of Non-Secure exceptions is
+//     <0=> Not altered
+//     <1=> Lowered to 0x80-0xFF
+*/
+#define SCB_AIRCR_PRIS_VAL          1
+
+/*
+//   <o>BusFault, HardFault, and NMI target
+//     <0=> Secure state
+//     <1=> Non-Secure state
+*/
+#define SCB_AIRCR_BFHFNMINS_VAL     0
+
+/*
+// </e>
+*/
+
+/*
+// <e>Setup behaviour of single SysTick
+*/
+#define SCB_ICSR_INIT 0
+
+/*
+//   <o> In a single SysTick implementation, SysTick is
+//     <0=>Secure
+//     <1=>Non-Secure
+*/
+#define SCB_ICSR_STTNS_VAL  0
+
+/*
+// </e>
+*/
+
+/*
+// <h>Peripheral and GPIO attribution (SCU)
+// <i>A set bit makes the peripheral or GPIO port non-secure.
+*/
+/*
+//   <o>PNSSET0 <0-0xFFFFFFFF>
+*/
+#define SCU_INIT_PNSSET0_VAL    0x01012200
+/*
+//   <o>PNSSET1 <0-0xFFFFFFFF>
+*/
+#define SCU_INIT_PNSSET1_VAL    0x00060000
+/*
+//   <o>PNSSET2 <0-0xFFFFFFFF>
+*/
+#define SCU_INIT_PNSSET2_VAL    0x0F0221AA
+/*
+//   <o>PNSSET3 <0-0xFFFFFFFF>
+*/
+#define SCU_INIT_PNSSET3_VAL    0x003F001F
+/*
+//   <o>PNSSET4 <0-0xFFFFFFFF>
+*/
+#define SCU_INIT_PNSSET4_VAL    0x00070007
+/*
+//   <o>PNSSET5 <0-0xFFFFFFFF>
+*/
+#define SCU_INIT_PNSSET5_VAL    0x02330001
+/*
+//   <o>PNSSET6 <0-0xFFFFFFFF>
+*/
+#define SCU_INIT_PNSSET6_VAL    0x00030001
+/*
+//   <o>IONSSET <0-0xFFFFFFFF>
+//   <i>Bit n makes GPIO port n non-secure.
+*/
+#define SCU_INIT_IONSSET_VAL    0x000000FF
+/*
+// </h>
+*/
+
+/*
+// <h>Interrupt target (NVIC ITNS)
+// <i>A set bit makes the interrupt target the non-secure state.
+*/
+/*
+//   <e>Initialize ITNS 0 (Interrupts 0..31)
+*/
+#define NVIC_INIT_ITNS0    1
+/*
+//     <o>ITNS0 <0-0xFFFFFFFF>
+*/
+#define NVIC_INIT_ITNS0_VAL      0x11FF0040
+/*
+//   </e>
+*/
+/*
+//   <e>Initialize ITNS 1 (Interrupts 32..63)
+*/
+#define NVIC_INIT_ITNS1    1
+/*
+//     <o>ITNS1 <0-0xFFFFFFFF>
+*/
+#define NVIC_INIT_ITNS1_VAL      0x5DFB16F4
+/*
+//   </e>
+*/
+/*
+//   <e>Initialize ITNS 2 (Interrupts 64..95)
+*/
+#define NVIC_INIT_ITNS2    1
+/*
+//     <o>ITNS2 <0-0xFFFFFFFF>
+*/
+#define NVIC_INIT_ITNS2_VAL      0x01F0FD99
+/*
+//   </e>
+*/
+/*
+//   <e>Initialize ITNS 3 (Interrupts 96..127)
+*/
+#define NVIC_INIT_ITNS3    1
+/*
+//     <o>ITNS3 <0-0xFFFFFFFF>
+*/
+#define NVIC_INIT_ITNS3_VAL      0x00000024
+/*
+//   </e>
+*/
+/*
+// </h>
+*/
+
+/*
+//-------- <<< end of configuration section >>> -----------------------------
+*/
+
+/* Programs one SAU region; limits are inclusive and the low five bits are ignored. */
+#define SAU_INIT_REGION(n) \
+    SAU->RNR  = (n) & SAU_RNR_REGION_Msk; \
+    SAU->RBAR = SAU_INIT_START##n & SAU_RBAR_BADDR_Msk; \
+    SAU->RLAR = (SAU_INIT_END##n & SAU_RLAR_LADDR_Msk) | \
+                ((SAU_INIT_NSC##n << SAU_RLAR_NSC_Pos) & SAU_RLAR_NSC_Msk) | SAU_RLAR_ENABLE_Msk
+
+/* SAU regions and the secure-only system control settings. */
+__STATIC_INLINE void TZ_SAU_Setup(void)
+{
+#if defined(__SAUREGION_PRESENT) && (__SAUREGION_PRESENT == 1U)
+  #if defined(SAU_INIT_REGION0) && (SAU_INIT_REGION0 == 1U)
+    SAU_INIT_REGION(0);
+  #endif
+  #if defined(SAU_INIT_REGION1) && (SAU_INIT_REGION1 == 1U)
+    SAU_INIT_REGION(1);
+  #endif
+  #if defined(SAU_INIT_REGION2) && (SAU_INIT_REGION2 == 1U)
+    SAU_INIT_REGION(2);
+  #endif
+  #if defined(SAU_INIT_REGION3) && (SAU_INIT_REGION3 == 1U)
+    SAU_INIT_REGION(3);
+  #endif
+#endif
+
+#if defined(SAU_INIT_CTRL) && (SAU_INIT_CTRL == 1U)
+    SAU->CTRL = ((SAU_INIT_CTRL_ENABLE << SAU_CTRL_ENABLE_Pos) & SAU_CTRL_ENABLE_Msk) |
+                ((SAU_INIT_CTRL_ALLNS << SAU_CTRL_ALLNS_Pos) & SAU_CTRL_ALLNS_Msk);
+#endif
+
+#if defined(SCB_CSR_AIRCR_INIT) && (SCB_CSR_AIRCR_INIT == 1U)
+    SCB->SCR = (SCB->SCR & ~(SCB_SCR_SLEEPDEEPS_Msk)) |
+               ((SCB_CSR_DEEPSLEEPS_VAL << SCB_SCR_SLEEPDEEPS_Pos) & SCB_SCR_SLEEPDEEPS_Msk);
+
+    SCB->AIRCR = (SCB->AIRCR & ~(SCB_AIRCR_VECTKEY_Msk | SCB_AIRCR_SYSRESETREQS_Msk |
+                                 SCB_AIRCR_BFHFNMINS_Msk | SCB_AIRCR_PRIS_Msk)) |
+                 ((0x05FAUL << SCB_AIRCR_VECTKEY_Pos) & SCB_AIRCR_VECTKEY_Msk) |
+                 ((SCB_AIRCR_SYSRESETREQS_VAL << SCB_AIRCR_SYSRESETREQS_Pos) & SCB_AIRCR_SYSRESETREQS_Msk) |
+                 ((SCB_AIRCR_PRIS_VAL << SCB_AIRCR_PRIS_Pos) & SCB_AIRCR_PRIS_Msk) |
+                 ((SCB_AIRCR_BFHFNMINS_VAL << SCB_AIRCR_BFHFNMINS_Pos) & SCB_AIRCR_BFHFNMINS_Msk);
+#endif
+
+#if defined(SCB_ICSR_INIT) && (SCB_ICSR_INIT == 1U)
+    SCB->ICSR = (SCB->ICSR & ~(SCB_ICSR_STTNS_Msk)) |
+                ((SCB_ICSR_STTNS_VAL << SCB_ICSR_STTNS_Pos) & SCB_ICSR_STTNS_Msk);
+#endif
+
+    __DSB();
+    __ISB();
+}
+
+/* Peripherals and GPIO ports given to the non-secure world. */
+__STATIC_INLINE void SCU_Setup(void)
+{
+    SCU->PNSSET[0] = SCU_INIT_PNSSET0_VAL;
+    SCU->PNSSET[1] = SCU_INIT_PNSSET1_VAL;
+    SCU->PNSSET[2] = SCU_INIT_PNSSET2_VAL;
+    SCU->PNSSET[3] = SCU_INIT_PNSSET3_VAL;
+    SCU->PNSSET[4] = SCU_INIT_PNSSET4_VAL;
+    SCU->PNSSET[5] = SCU_INIT_PNSSET5_VAL;
+    SCU->PNSSET[6] = SCU_INIT_PNSSET6_VAL;
+    SCU->IONSSET   = SCU_INIT_IONSSET_VAL;
+}
+
+/* Interrupts that target the non-secure state. */
+__STATIC_INLINE void TZ_NVIC_Setup(void)
+{
+#if defined(NVIC_INIT_ITNS0) && (NVIC_INIT_ITNS0 == 1U)
+    NVIC->ITNS[0] = NVIC_INIT_ITNS0_VAL;
+#endif
+#if defined(NVIC_INIT_ITNS1) && (NVIC_INIT_ITNS1 == 1U)
+    NVIC->ITNS[1] = NVIC_INIT_ITNS1_VAL;
+#endif
+#if defined(NVIC_INIT_ITNS2) && (NVIC_INIT_ITNS2 == 1U)
+    NVIC->ITNS[2] = NVIC_INIT_ITNS2_VAL;
+#endif
+#if defined(NVIC_INIT_ITNS3) && (NVIC_INIT_ITNS3 == 1U)
+    NVIC->ITNS[3] = NVIC_INIT_ITNS3_VAL;
+#endif
+}
+
+/* The whole partition, in the order that keeps secure memory covered until the end. */
+__STATIC_INLINE void Partition_Setup(void)
+{
+    SCU_Setup();
+    TZ_NVIC_Setup();
+    TZ_SAU_Setup();
+}
+
+#endif /* PARTITION_V6048_H */
