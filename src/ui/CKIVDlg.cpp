@@ -275,6 +275,7 @@ void CKIVDlg::createControls() {
                     view->setSelectionBehavior(QAbstractItemView::SelectRows);
                     view->setSelectionMode(QAbstractItemView::SingleSelection);
                     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+                    view->setTabKeyNavigation(false);
                     view->horizontalHeader()->setHighlightSections(false);
                     view->horizontalHeader()->setContextMenuPolicy(Qt::PreventContextMenu);
                 } else {

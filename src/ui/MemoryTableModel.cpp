@@ -22,7 +22,7 @@ int MemoryTableModel::columnCount(const QModelIndex& parent) const {
 int MemoryTableModel::ColumnWidth(int column) { return column == 0 ? 35 : 100; }
 
 QVariant MemoryTableModel::data(const QModelIndex& index, int role) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return QVariant();
+    if (!index.isValid() || !checkIndex(index)) return QVariant();
     const auto row = static_cast<std::size_t>(index.row());
     if (role == Qt::TextAlignmentRole)
         return index.column() == 0 ? int(Qt::AlignCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
@@ -40,7 +40,7 @@ QVariant MemoryTableModel::headerData(int section, Qt::Orientation orientation, 
 }
 
 Qt::ItemFlags MemoryTableModel::flags(const QModelIndex& index) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return Qt::NoItemFlags;
+    if (!index.isValid() || !checkIndex(index)) return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 

@@ -42,7 +42,7 @@ int ProjectTableModel::ColumnWidth(int column) {
 }
 
 QVariant ProjectTableModel::data(const QModelIndex& index, int role) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return QVariant();
+    if (!index.isValid() || !checkIndex(index)) return QVariant();
     const ProjectEntry& entry = table_.rows[static_cast<std::size_t>(index.row())];
     const int column = index.column();
     if (IsXomColumn(column)) {
@@ -63,7 +63,7 @@ QVariant ProjectTableModel::data(const QModelIndex& index, int role) const {
 }
 
 bool ProjectTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return false;
+    if (!index.isValid() || !checkIndex(index)) return false;
     if (role != Qt::EditRole) return false;
     ProjectEntry& entry = table_.rows[static_cast<std::size_t>(index.row())];
     if (!SetProjectCellText(entry, index.column(), value.toString().toStdWString())) return false;
@@ -80,7 +80,7 @@ QVariant ProjectTableModel::headerData(int section, Qt::Orientation orientation,
 }
 
 Qt::ItemFlags ProjectTableModel::flags(const QModelIndex& index) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return Qt::NoItemFlags;
+    if (!index.isValid() || !checkIndex(index)) return Qt::NoItemFlags;
     const Qt::ItemFlags base = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     const int column = index.column();
     // XOM cells change by a click, never through an editor.

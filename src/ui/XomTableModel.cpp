@@ -44,14 +44,14 @@ std::wstring* XomTableModel::cell(int row, int column) const {
 }
 
 QVariant XomTableModel::data(const QModelIndex& index, int role) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return QVariant();
+    if (!index.isValid() || !checkIndex(index)) return QVariant();
     if (role != Qt::DisplayRole && role != Qt::EditRole) return QVariant();
     if (index.column() == kColumnRegion) return QString::number(index.row());
     return QString::fromStdWString(*cell(index.row(), index.column()));
 }
 
 bool XomTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return false;
+    if (!index.isValid() || !checkIndex(index)) return false;
     if (role != Qt::EditRole) return false;
     if (!(flags(index) & Qt::ItemIsEditable)) return false;
     *cell(index.row(), index.column()) = value.toString().toStdWString();
@@ -65,7 +65,7 @@ QVariant XomTableModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 Qt::ItemFlags XomTableModel::flags(const QModelIndex& index) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return Qt::NoItemFlags;
+    if (!index.isValid() || !checkIndex(index)) return Qt::NoItemFlags;
     const Qt::ItemFlags base = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     const int column = index.column();
     if (column == kColumnBase || column == kColumnSize) return base | Qt::ItemIsEditable;

@@ -1,0 +1,97 @@
+#pragma once
+// Helpers for driving modal boxes and pop-up menus from Qt tests: a callback runs
+// as soon as the widget appears inside the nested event loop that shows it.
+
+#include <functional>
+#include <memory>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QImage>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWidget>
+
+namespace velmora::test {
+
+// Polls every 10 ms (up to about 5 s) for a widget that find() returns, then
+// hands it to act(). Returns a flag that tells whether act() ran.
+inline std::shared_ptr<bool> WhenShown(std::function<QWidget*()> find,
+                                       std::function<void(QWidget*)> act) {
+    auto done = std::make_shared<bool>(false);
+    auto attempts = std::make_shared<int>(0);
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        QWidget* widget = find();
+        if (widget && widget->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            *done = true;
+            act(widget);
+            return;
+        }
+        if (++*attempts > 500) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+    return done;
+}
+
+struct SeenBox {
+    QString text;
+    QString caption;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+};
+
+// The next modal message box is recorded into seen and answered with button.
+inline std::shared_ptr<bool> AnswerNextMessageBox(SeenBox& seen,
+                                                  QMessageBox::StandardButton button) {
+    return WhenShown([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+                     [&seen, button](QWidget* widget) {
+                         auto* box = static_cast<QMessageBox*>(widget);
+                         seen.text = box->text();
+                         seen.caption = box->windowTitle();
+                         seen.icon = box->icon();
+                         seen.buttons = box->standardButtons();
+                         if (QAbstractButton* target = box->button(button)) target->click();
+                         else box->reject();
+                     });
+}
+
+// The next pop-up menu: its action texts go into texts; the action with the text
+// choose is clicked, or the menu is closed when choose is empty or absent.
+inline std::shared_ptr<bool> UseNextPopupMenu(QStringList& texts, const QString& choose) {
+    return WhenShown([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); },
+                     [&texts, choose](QWidget* widget) {
+                         auto* menu = static_cast<QMenu*>(widget);
+                         QAction* target = nullptr;
+                         for (QAction* action : menu->actions()) {
+                             texts << action->text();
+                             if (!choose.isEmpty() && action->text() == choose) target = action;
+                         }
+                         if (target) {
+                             // Keyboard activation makes exec() return the action.
+                             menu->setActiveAction(target);
+                             QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+                             QApplication::sendEvent(menu, &enter);
+                         } else {
+                             menu->close();
+                         }
+                     });
+}
+
+// Bounding box of the pixels of exactly this colour within area.
+inline QRect PixelsOfColour(const QImage& image, QRgb colour, const QRect& area) {
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF)) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+}  // namespace velmora::test
