@@ -29,7 +29,7 @@ const char* const kRecordingScript = R"lua(
 local names = {}
 for name in pairs(_G) do names[#names + 1] = name end
 table.sort(names)
-local log = assert(io.open("globals.log", "a"))
+local log = assert(io.open("globals.log", "ab"))
 log:write("run\n")
 for _, name in ipairs(names) do
   local value = _G[name]
