@@ -1,6 +1,5 @@
 #include "config/CIniFile.h"
 
-#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -77,10 +76,7 @@ std::wstring HeaderName(const std::wstring& line) {
     return line.substr(first, last - first + 1);
 }
 
-void AppendLine(std::string& out, const std::string& line) {
-    out += line;
-    out += "\r\n";
-}
+constexpr const char* kLineEnd = "\r\n";
 
 }  // namespace
 
@@ -106,7 +102,9 @@ bool CIniFile::Read() {
 void CIniFile::Parse(const std::string& bytes) {
     ReadIndex index(keys, keyNames);
     std::wstring sectionName;
-    std::optional<std::size_t> section;  // resolved at the first entry after a header
+    // Resolved at the first entry after a header: a header alone creates nothing.
+    constexpr std::size_t kUnresolved = static_cast<std::size_t>(-1);
+    std::size_t section = kUnresolved;
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t end = bytes.find('\n', start);
@@ -123,14 +121,14 @@ void CIniFile::Parse(const std::string& bytes) {
                 // Cannot happen with a lossless codec; an empty line is skipped anyway.
             } else if (IsHeader(line)) {
                 sectionName = HeaderName(line);
-                section.reset();
+                section = kUnresolved;
             } else {
-                if (!section) section = index.sectionFor(sectionName);
+                if (section == kUnresolved) section = index.sectionFor(sectionName);
                 const std::size_t equals = line.find(L'=');
                 if (equals == std::wstring::npos)
-                    index.put(*section, std::wstring(), line.substr(1));
+                    index.put(section, std::wstring(), line.substr(1));
                 else
-                    index.put(*section, line.substr(0, equals), line.substr(equals + 1));
+                    index.put(section, line.substr(0, equals), line.substr(equals + 1));
             }
         }
         start = next;
@@ -142,10 +140,17 @@ std::string CIniFile::Serialize() const {
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const key& section = keys[i];
         if (section.values.empty()) continue;
-        AppendLine(out, "[" + ToNarrow(keyNames[i]) + "]");
-        for (std::size_t j = 0; j < section.values.size(); ++j)
-            AppendLine(out, ToNarrow(section.names[j]) + "=" + ToNarrow(section.values[j]));
-        AppendLine(out, std::string());
+        out += '[';
+        out += ToNarrow(keyNames[i]);
+        out += ']';
+        out += kLineEnd;
+        for (std::size_t j = 0; j < section.values.size(); ++j) {
+            out += ToNarrow(section.names[j]);
+            out += '=';
+            out += ToNarrow(section.values[j]);
+            out += kLineEnd;
+        }
+        out += kLineEnd;
     }
     return out;
 }

@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <string>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
@@ -187,22 +189,21 @@ TEST(CIniFileWrite, ReadOnlyFolderKeepsTheOldFile) {
     EXPECT_EQ(dir.readFile("ro/a.ini"), old);
 }
 #else
-// A read-only file cannot be replaced: the write fails and the old file stays.
-TEST(CIniFileWrite, ReadOnlyTargetKeepsTheOldFile) {
+// A file that another program holds open without delete sharing cannot be
+// replaced: the write fails and the old file stays whole.
+TEST(CIniFileWrite, FileHeldOpenElsewhereKeepsTheOldFile) {
     TempDir dir;
     const std::string old = "[OLD]\r\nkeep=1\r\n\r\n";
     const auto file = dir.writeFile("a.ini", old);
-    std::filesystem::permissions(file, std::filesystem::perms::owner_write |
-                                           std::filesystem::perms::group_write |
-                                           std::filesystem::perms::others_write,
-                                 std::filesystem::perm_options::remove);
+    HANDLE held = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     ScriptedFrontend ui;
     CIniFile store(&ui);
     store.path = file.wstring();
     store.PutText(L"S", L"a", L"1", true);
     const bool written = store.Write();
-    std::filesystem::permissions(file, std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add);
+    CloseHandle(held);
     EXPECT_FALSE(written);
     ExpectWriteWarning(ui);
     EXPECT_EQ(dir.readFile("a.ini"), old);

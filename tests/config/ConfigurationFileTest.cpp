@@ -224,7 +224,7 @@ TEST(ConfigurationFile, SkipsShortSectionsAndGapsWithoutEndingTheScan) {
 TEST(ConfigurationFile, LoadsMoreThanTenProjects) {
     Session s;
     std::string bytes;
-    for (int n = 0; n < 15; ++n) bytes += ProjectSection(n, "P" + std::to_string(n));
+    for (int n = 0; n < 15; ++n) bytes += ProjectSection(n, std::string("P").append(std::to_string(n)));
     s.writeFile(bytes);
     s.load();
     ASSERT_EQ(s.config.projects.size(), 15);
