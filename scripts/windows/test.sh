@@ -52,6 +52,8 @@ trap stop_wine EXIT
 
 stage "Wine prefix and server"
 mkdir -p "$WINEPREFIX"
+# A server left over from an earlier run of this build folder goes first.
+wineserver -k >/dev/null 2>&1 || true
 wineserver -p
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     "$wine" wineboot --init >"$build/wineboot.log" 2>&1 </dev/null || {
