@@ -1,0 +1,435 @@
+-- ldp.lua: imports a Keil uVision project (.uvprojx) into the project table.
+-- For every target of the file it reports one row through addprj: the name, secure
+-- or non-secure, the code region (IROM1), the data base (IRAM1) and, from the
+-- scatter file the target links with, the non-secure-callable region and the XOM
+-- regions (setxom). Real projects of any origin are read: whatever is missing is
+-- told through dbg and read as 0, and nothing in the file can stop the script.
+
+local SEP = package.config:sub(1, 1)
+
+local function say(...)
+  if type(dbg) == "function" then dbg(...) else print(...) end
+end
+
+local function readall(path)
+  local f = io.open(path, "rb")
+  if not f then return nil end
+  local s = f:read("*a")
+  f:close()
+  return s
+end
+
+local function unescape(t)
+  if not t then return nil end
+  return (t:gsub("&lt;", "<"):gsub("&gt;", ">"):gsub("&quot;", "\""):gsub("&apos;", "'"):gsub("&amp;", "&"))
+end
+
+-- Lower-case "0x%x" without going through a C long (32 bits wide on some builds).
+local function hx(n)
+  n = math.floor(n) % 4294967296
+  local hi, lo = math.floor(n / 65536), n % 65536
+  if hi > 0 then return string.format("0x%x%04x", hi, lo) end
+  return string.format("0x%x", lo)
+end
+
+-- A number as uVision, armlink and C write it: 0x1F, 0X1f, 1024, 0x400UL.
+local function number(text)
+  if not text then return nil end
+  text = text:match("^%s*(.-)%s*$")
+  local h = text:match("^0[xX](%x+)[uUlL]*$")
+  if h then return tonumber(h, 16) end
+  local d = text:match("^(%d+)[uUlL]*$")
+  if d then return tonumber(d, 10) end
+  return nil
+end
+
+local function valid_name(t)
+  return t and t:match("^[%a_][%w_]*$") ~= nil
+end
+
+local function sanitize(t)
+  t = (t or ""):gsub("[^%w_]", "_")
+  if t:match("^%d") then t = "_" .. t end
+  return t
+end
+
+------------------------------------------------------------------------------
+-- Scatter files
+------------------------------------------------------------------------------
+
+-- Evaluates an armlink base or size expression over the file's #define values;
+-- nil for anything it cannot know before linking (+offset, AlignExpr, ...).
+local function evaluate(expr, defines, depth)
+  depth = depth or 0
+  if depth > 20 then return nil end
+  local pos = 1
+  local src = expr
+
+  local function skip() pos = src:find("[^%s]", pos) or #src + 1 end
+  local parse_sum
+
+  local function parse_atom()
+    skip()
+    local c = src:sub(pos, pos)
+    if c == "(" then
+      pos = pos + 1
+      local v = parse_sum()
+      skip()
+      if v == nil or src:sub(pos, pos) ~= ")" then return nil end
+      pos = pos + 1
+      return v
+    elseif c == "-" then
+      pos = pos + 1
+      local v = parse_atom()
+      return v and -v
+    end
+    local num = src:match("^0[xX]%x+[uUlL]*", pos) or src:match("^%d+[uUlL]*", pos)
+    if num then
+      pos = pos + #num
+      return number(num)
+    end
+    local id = src:match("^[%a_][%w_]*", pos)
+    if id then
+      pos = pos + #id
+      skip()
+      if src:sub(pos, pos) == "(" then return nil end
+      local def = defines[id]
+      if not def then return nil end
+      return evaluate(def, defines, depth + 1)
+    end
+    return nil
+  end
+
+  local function parse_product()
+    local v = parse_atom()
+    while v ~= nil do
+      skip()
+      local op = src:sub(pos, pos)
+      if op ~= "*" and op ~= "/" then break end
+      pos = pos + 1
+      local r = parse_atom()
+      if r == nil or (op == "/" and r == 0) then return nil end
+      v = (op == "*") and v * r or math.floor(v / r)
+    end
+    return v
+  end
+
+  parse_sum = function()
+    local v = parse_product()
+    while v ~= nil do
+      skip()
+      local op = src:sub(pos, pos)
+      if op ~= "+" and op ~= "-" then break end
+      pos = pos + 1
+      local r = parse_product()
+      if r == nil then return nil end
+      v = (op == "+") and v + r or v - r
+    end
+    return v
+  end
+
+  local v = parse_sum()
+  skip()
+  if pos <= #src then return nil end
+  return v
+end
+
+local ATTRIBUTES = {
+  ABSOLUTE = 0, PI = 0, RELOC = 0, OVERLAY = 0, EMPTY = 0, UNINIT = 0, ZEROPAD = 0,
+  NOCOMPRESS = 0, FIXED = 0, PROTECTED = 0, ALIGN = 1, ALIGNALL = 1, PADVALUE = 1, FILL = 1,
+}
+
+-- Splits a region header into words, keeping parenthesised expressions whole.
+local function header_words(text)
+  local words, cur, depth = {}, {}, 0
+  for c in text:gmatch(".") do
+    if c == "(" then depth = depth + 1 end
+    if c == ")" then depth = depth - 1 end
+    if c:match("%s") and depth <= 0 then
+      if #cur > 0 then words[#words + 1] = table.concat(cur) cur = {} end
+    else
+      cur[#cur + 1] = c
+    end
+  end
+  if #cur > 0 then words[#words + 1] = table.concat(cur) end
+  -- "+0" or "ALIGN 8" may be glued to a parenthesis; armlink allows it, so do we.
+  return words
+end
+
+-- name, base expression and size expression of a region header.
+local function parse_header(text)
+  local words = header_words(text)
+  local name = words[1]
+  local rest = {}
+  local i = 2
+  while i <= #words do
+    local w = words[i]
+    local args = ATTRIBUTES[w:upper()]
+    if args then
+      i = i + 1 + args
+    else
+      rest[#rest + 1] = w
+      i = i + 1
+    end
+  end
+  return name, rest[1], #rest >= 2 and rest[#rest] or nil
+end
+
+-- Load and execution regions of a scatter file: { name, base, size, body, load }.
+local function scatter_regions(s)
+  local defines = {}
+  -- Comments: ';' to the end of a line, and C comments once preprocessed.
+  s = s:gsub("/%*.-%*/", " ")
+  local lines = {}
+  for line in (s .. "\n"):gmatch("([^\n]*)\n") do
+    line = line:gsub("\r$", "")
+    local name, value = line:match("^%s*#%s*define%s+([%a_][%w_]*)%s+(.-)%s*$")
+    if name then
+      defines[name] = value:gsub("//.*$", "")
+    elseif not line:match("^%s*#") then
+      line = line:gsub(";.*$", ""):gsub("//.*$", "")
+      lines[#lines + 1] = line
+    end
+  end
+  local text = table.concat(lines, "\n")
+
+  local regions = {}
+  local stack = {}
+  local last = 1
+  for i = 1, #text do
+    local c = text:sub(i, i)
+    if c == "{" then
+      local header = text:sub(last, i - 1):match("^%s*(.-)%s*$")
+      local name, base, size = parse_header(header)
+      local region = {
+        name = name or "", base_text = base, size_text = size,
+        base = base and evaluate(base, defines), size = size and evaluate(size, defines),
+        depth = #stack + 1, body_start = i + 1, parent = stack[#stack],
+      }
+      stack[#stack + 1] = region
+      last = i + 1
+    elseif c == "}" then
+      local region = table.remove(stack)
+      if region then
+        region.body = text:sub(region.body_start, i - 1)
+        regions[#regions + 1] = region
+      end
+      last = i + 1
+    end
+  end
+  return regions
+end
+
+-- NSC region (the execution region of the secure gateway veneers) and XOM regions
+-- (execution regions named XOM0 .. XOM3) of a scatter file.
+local function read_scatter(path, what)
+  local s = readall(path)
+  if not s then
+    say("ldp.lua: " .. what .. ": cannot read scatter file", path)
+    return nil
+  end
+  local result = { xom = {} }
+  for _, r in ipairs(scatter_regions(s)) do
+    if r.depth == 2 and r.body:find("Veneer$$CMSE", 1, true) then
+      local size = r.size or (r.parent and r.parent.size)
+      if r.base and size then
+        result.nsc, result.nscsize = r.base, size
+      else
+        say("ldp.lua: " .. what .. ": cannot evaluate the veneer region", r.name)
+      end
+    end
+    local k = r.name:match("^XOM(%d)$")
+    if r.depth == 2 and k and tonumber(k) <= 3 then
+      if r.base and r.size then
+        result.xom[tonumber(k)] = { base = r.base, size = r.size }
+      else
+        say("ldp.lua: " .. what .. ": cannot evaluate region", r.name)
+      end
+    end
+  end
+  return result
+end
+
+------------------------------------------------------------------------------
+-- uVision projects
+------------------------------------------------------------------------------
+
+-- The top-level targets: <Target> immediately followed by <TargetName>, which
+-- skips the nested DebugOption/Target of older files.
+local function targets(s)
+  local list = {}
+  local pos = 1
+  while true do
+    local a, b = s:find("<Target>%s*<TargetName>", pos)
+    if not a then break end
+    list[#list + 1] = a
+    pos = b + 1
+  end
+  local blocks = {}
+  for i, a in ipairs(list) do
+    local e = list[i + 1] or s:find("</Targets>", a, true) or #s + 1
+    blocks[#blocks + 1] = s:sub(a, e - 1)
+  end
+  return blocks
+end
+
+local function tag(s, name)
+  return unescape(s:match("<" .. name .. ">(.-)</" .. name .. ">"))
+end
+
+local function block(s, name)
+  return s:match("<" .. name .. ">(.-)</" .. name .. ">")
+end
+
+-- Start and size of a memory row of OnChipMemories.
+local function memory_row(t, row)
+  local b = block(t, row)
+  if not b then return nil end
+  local start, size = number(tag(b, "StartAddress")), number(tag(b, "Size"))
+  if start and size and size > 0 then return start, size end
+  return nil
+end
+
+-- IROM(start,size) or IROM(start-end) of the Cpu string.
+local function cpu_memory(cpu, which)
+  if not cpu then return nil end
+  local a, b = cpu:match("%f[%w]" .. which .. "%(%s*(0[xX]%x+)%s*,%s*(0[xX]%x+)%s*%)")
+  if a then return number(a), number(b) end
+  a, b = cpu:match("%f[%w]" .. which .. "%(%s*(0[xX]%x+)%s*%-%s*(0[xX]%x+)%s*%)")
+  if a then return number(a), number(b) - number(a) + 1 end
+  return nil
+end
+
+local function first_memory(t, rows, cpu, cpu_name)
+  for _, row in ipairs(rows) do
+    local start, size = memory_row(t, row)
+    if start then return start, size, row end
+  end
+  local start, size = cpu_memory(cpu, cpu_name)
+  if start then return start, size, "Cpu " .. cpu_name end
+  return nil
+end
+
+local function folder_of(path)
+  return path:match("^(.*)[\\/][^\\/]*$") or "."
+end
+
+local function is_absolute(p)
+  return p:match("^[\\/]") ~= nil or p:match("^%a:") ~= nil
+end
+
+local function resolve(base_dir, rel)
+  rel = rel:gsub("[\\/]", SEP)
+  if is_absolute(rel) then return rel end
+  rel = rel:gsub("^%." .. (SEP == "\\" and "\\" or "/"), "")
+  return base_dir .. SEP .. rel
+end
+
+local function import_target(t, index, count, file, output_names)
+  local target_name = tag(t, "TargetName") or ""
+  local output_name = tag(t, "OutputName")
+  local name
+  if count > 1 and output_names[output_name or ""] and output_names[output_name or ""] > 1 then
+    name = sanitize((output_name or "") .. "_" .. target_name)
+  elseif valid_name(output_name) then
+    name = output_name
+  elseif valid_name(target_name) then
+    name = target_name
+  else
+    name = sanitize(target_name ~= "" and target_name or (file:match("([^\\/]+)%.%w+$") or "Imported"))
+  end
+  local what = file .. " [" .. target_name .. "]"
+
+  local cpu = tag(t, "Cpu")
+  local secure_text = tag(t, "nSecure")
+  local ns = 1
+  if secure_text == nil then
+    say("ldp.lua: " .. what .. ": no nSecure element, taken as non-secure")
+  elseif secure_text == "1" then
+    if cpu and not cpu:find("%f[%w]TZ%f[^%w]") then
+      say("ldp.lua: " .. what .. ": the device has no TrustZone, taken as non-secure")
+    else
+      ns = 0
+    end
+  end
+
+  local ro, rosize, from = first_memory(t, { "OCR_RVCT4", "OCR_RVCT1", "OCR_RVCT2", "OCR_RVCT3", "IROM" }, cpu, "IROM")
+  if not ro then
+    say("ldp.lua: " .. what .. ": no read-only memory found")
+    ro, rosize = 0, 0
+  elseif from ~= "OCR_RVCT4" then
+    say("ldp.lua: " .. what .. ": IROM1 is empty, code region taken from " .. from)
+  end
+  local rw, _, rwfrom = first_memory(t, { "OCR_RVCT9", "OCR_RVCT6", "OCR_RVCT7", "OCR_RVCT8", "IRAM" }, cpu, "IRAM")
+  if not rw then
+    say("ldp.lua: " .. what .. ": no read-write memory found")
+    rw = 0
+  elseif rwfrom ~= "OCR_RVCT9" then
+    say("ldp.lua: " .. what .. ": IRAM1 is empty, data base taken from " .. rwfrom)
+  end
+
+  local nsc, nscsize = 0, 0
+  local xom = {}
+  local ldads = block(t, "LDads") or ""
+  local scatter = unescape(ldads:match("<ScatterFile>(.-)</ScatterFile>"))
+  local uses_layout = ldads:match("<umfTarg>(%d)</umfTarg>") == "1"
+  if scatter and scatter ~= "" and not uses_layout then
+    local found = read_scatter(resolve(folder_of(file), scatter), what)
+    if found then
+      if found.nsc then nsc, nscsize = found.nsc, found.nscsize end
+      xom = found.xom
+    end
+  elseif ns == 0 then
+    say("ldp.lua: " .. what .. ": no scatter file of its own, NSC region unknown")
+  end
+  if ns == 0 and nscsize == 0 then
+    say("ldp.lua: " .. what .. ": no veneer region (Veneer$$CMSE) found")
+  end
+
+  local flags = {}
+  for k = 0, 3 do
+    if xom[k] then
+      flags[k] = 1
+      setxom(k, hx(xom[k].base), hx(xom[k].size))
+    else
+      flags[k] = 0
+    end
+  end
+  addprj(name, ns, ro, rosize, rw, nsc, nscsize, flags[0], flags[1], flags[2], flags[3], "", file)
+end
+
+local function import(file)
+  if type(file) ~= "string" or file == "" then
+    say("ldp.lua: no file to import")
+    return
+  end
+  local s = readall(file)
+  if not s then
+    say("ldp.lua: cannot read", file)
+    return
+  end
+  if not s:find("<Project", 1, true) then
+    say("ldp.lua: not a uVision project:", file)
+    return
+  end
+  local version = tag(s, "SchemaVersion")
+  if version and version ~= "2.1" then
+    say("ldp.lua: schema version " .. version .. " (expected 2.1); reading what matches")
+  end
+  local list = targets(s)
+  if #list == 0 then
+    say("ldp.lua: no target in", file)
+    return
+  end
+  local output_names = {}
+  for _, t in ipairs(list) do
+    local o = tag(t, "OutputName") or ""
+    output_names[o] = (output_names[o] or 0) + 1
+  end
+  for i, t in ipairs(list) do
+    local ok, err = pcall(import_target, t, i, #list, file, output_names)
+    if not ok then say("ldp.lua: target " .. i .. " of " .. file .. " skipped:", tostring(err)) end
+  end
+end
+
+import(infname)
