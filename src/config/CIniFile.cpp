@@ -78,6 +78,16 @@ std::wstring HeaderName(const std::wstring& line) {
 
 constexpr const char* kLineEnd = "\r\n";
 
+// A line feed inside a name or text would end the line early and turn the rest into
+// entries of their own on the next Read, so it is written like an unrepresentable
+// character.
+std::string LineText(const std::wstring& text) {
+    std::string narrow = ToNarrow(text);
+    for (char& c : narrow)
+        if (c == '\n') c = '?';
+    return narrow;
+}
+
 }  // namespace
 
 CIniFile::CIniFile(Frontend* frontend) : frontend_(frontend) {}
@@ -141,13 +151,13 @@ std::string CIniFile::Serialize() const {
         const key& section = keys[i];
         if (section.values.empty()) continue;
         out += '[';
-        out += ToNarrow(keyNames[i]);
+        out += LineText(keyNames[i]);
         out += ']';
         out += kLineEnd;
         for (std::size_t j = 0; j < section.values.size(); ++j) {
-            out += ToNarrow(section.names[j]);
+            out += LineText(section.names[j]);
             out += '=';
-            out += ToNarrow(section.values[j]);
+            out += LineText(section.values[j]);
             out += kLineEnd;
         }
         out += kLineEnd;

@@ -8,7 +8,8 @@
 //
 // The file is narrow text in the user's code page (see platform/TextCodec.h): bytes
 // that are not valid there survive a Read/Write round trip unchanged, and a character
-// the code page cannot represent is written as '?'.
+// the code page cannot represent is written as '?', as is a line feed inside a name
+// or text (it would split the line). Names and texts are written whole, however long.
 
 #include <cstdint>
 #include <string>

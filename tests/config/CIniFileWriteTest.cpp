@@ -132,6 +132,17 @@ TEST(CIniFileWrite, UnrepresentableCharacterBecomesAQuestionMarkAndTheRestFollow
     EXPECT_EQ(store.Serialize(), "[S]\r\nk=a?b\r\n\r\n");
 }
 
+TEST(CIniFileWrite, LineFeedInsideATextCannotInjectEntries) {
+    CIniFile store;
+    store.PutText(L"GENERAL", L"BSP_PATH", L"C:\\bsp\n[PRJ5]\nNAME=evil", true);
+    const std::string written = store.Serialize();
+    EXPECT_EQ(written, "[GENERAL]\r\nBSP_PATH=C:\\bsp?[PRJ5]?NAME=evil\r\n\r\n");
+    CIniFile again;
+    again.Parse(written);
+    EXPECT_EQ(again.keyNames, (std::vector<std::wstring>{L"GENERAL"}));
+    EXPECT_EQ(again.CountValues(L"GENERAL"), 1);
+}
+
 TEST(CIniFileWrite, MissingFolderFailsVisiblyAndCreatesNothing) {
     TempDir dir;
     ScriptedFrontend ui;
