@@ -130,21 +130,19 @@ TEST(ConfigurationFile, FirstRunGivesTheFreshConfiguration) {
         EXPECT_EQ(p.state, p.nsSetCode == -1 ? 0 : 1) << "peripheral " << p.name;
 }
 
-TEST(ConfigurationFile, SavedFirstRunFileLoadsBackToTheSameFile) {
-    {
-        Session s;
-        s.load();
-        s.config.templatePath = L"C:\\out\\tpl";
-        s.config.bspPath = L"D:\\bsp";
-        ASSERT_TRUE(s.save());
-        Restart again;
-        EXPECT_EQ(again.config.templatePath, L"C:\\out\\tpl");
-        EXPECT_EQ(again.config.bspPath, L"D:\\bsp");
-        EXPECT_EQ(again.config.nsba, 0x10080000u);
-        const std::string before = s.file();
-        ASSERT_TRUE(SaveConfiguration(again.store, again.config));
-        EXPECT_EQ(s.file(), before);
-    }
+TEST(ConfigurationFile, SavedFileLoadsBackAndSavesToTheSameBytes) {
+    Session s;
+    s.load();
+    s.config.templatePath = L"C:\\out\\tpl";
+    s.config.bspPath = L"D:\\bsp";
+    ASSERT_TRUE(s.save());
+    const std::string before = s.file();
+    Restart again;
+    EXPECT_EQ(again.config.templatePath, L"C:\\out\\tpl");
+    EXPECT_EQ(again.config.bspPath, L"D:\\bsp");
+    EXPECT_EQ(again.config.nsba, 0x10080000u);
+    ASSERT_TRUE(SaveConfiguration(again.store, again.config));
+    EXPECT_EQ(s.file(), before);
 }
 
 TEST(ConfigurationFile, LoadsValuesAsTheFileHoldsThem) {
