@@ -15,31 +15,39 @@
 
 namespace velmora::test {
 
-// Polls every 10 ms (up to about 5 s) for a widget that find() returns, then
-// hands it to act(). Returns a flag that tells whether act() ran.
-inline std::shared_ptr<bool> WhenShown(std::function<QWidget*()> find,
-                                       std::function<void(QWidget*)> act) {
-    auto done = std::make_shared<bool>(false);
-    auto attempts = std::make_shared<int>(0);
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [=] {
-        QWidget* widget = find();
+// Polls every 10 ms (for up to about 5 s) for a widget that find() returns and
+// hands it to act() once. Stops when destroyed, so no callback outlives a test.
+class WhenShown {
+public:
+    WhenShown(std::function<QWidget*()> find, std::function<void(QWidget*)> act)
+        : find_(std::move(find)), act_(std::move(act)) {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { poll(); });
+        timer_.start();
+    }
+    WhenShown(const WhenShown&) = delete;
+    WhenShown& operator=(const WhenShown&) = delete;
+
+    bool done() const { return done_; }
+
+private:
+    void poll() {
+        QWidget* widget = find_();
         if (widget && widget->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            *done = true;
-            act(widget);
-            return;
+            timer_.stop();
+            done_ = true;
+            act_(widget);
+        } else if (++attempts_ > 500) {
+            timer_.stop();
         }
-        if (++*attempts > 500) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start();
-    return done;
-}
+    }
+
+    std::function<QWidget*()> find_;
+    std::function<void(QWidget*)> act_;
+    QTimer timer_;
+    bool done_ = false;
+    int attempts_ = 0;
+};
 
 struct SeenBox {
     QString text;
@@ -49,9 +57,9 @@ struct SeenBox {
 };
 
 // The next modal message box is recorded into seen and answered with button.
-inline std::shared_ptr<bool> AnswerNextMessageBox(SeenBox& seen,
-                                                  QMessageBox::StandardButton button) {
-    return WhenShown([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+inline std::unique_ptr<WhenShown> AnswerNextMessageBox(SeenBox& seen,
+                                                       QMessageBox::StandardButton button) {
+    return std::make_unique<WhenShown>([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
                      [&seen, button](QWidget* widget) {
                          auto* box = static_cast<QMessageBox*>(widget);
                          seen.text = box->text();
@@ -65,8 +73,8 @@ inline std::shared_ptr<bool> AnswerNextMessageBox(SeenBox& seen,
 
 // The next pop-up menu: its action texts go into texts; the action with the text
 // choose is clicked, or the menu is closed when choose is empty or absent.
-inline std::shared_ptr<bool> UseNextPopupMenu(QStringList& texts, const QString& choose) {
-    return WhenShown([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); },
+inline std::unique_ptr<WhenShown> UseNextPopupMenu(QStringList& texts, const QString& choose) {
+    return std::make_unique<WhenShown>([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); },
                      [&texts, choose](QWidget* widget) {
                          auto* menu = static_cast<QMenu*>(widget);
                          QAction* target = nullptr;

@@ -444,7 +444,7 @@ void ModelsTest::qtFrontendShowsTheBoxAsGiven() {
     auto shown = test::AnswerNextMessageBox(seen, QMessageBox::StandardButton(click));
     const MessageAnswer result = frontend.message(L"Directory:\n\n  x\n\nExisted.", L"Trust Manager",
                                                   MessageIcon(icon), MessageButtons(buttons));
-    QVERIFY(*shown);
+    QVERIFY(shown->done());
     QCOMPARE(int(result), answer);
     QCOMPARE(seen.text, QStringLiteral("Directory:\n\n  x\n\nExisted."));
     QCOMPARE(seen.caption, QStringLiteral("Trust Manager"));

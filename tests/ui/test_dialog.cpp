@@ -1,0 +1,960 @@
+// The main dialog driven through its real widgets, each test in its own working
+// folder: template controls, tab order, title, memory bars and track bars,
+// peripheral buttons, project and XOM grids, menus, closing paths, pickers,
+// import and Create Template.
+
+#include <QtTest>
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSlider>
+#include <QTableView>
+
+#include <filesystem>
+#include <memory>
+
+#include "UiTestSupport.h"
+#include "model/ProjectTableEditing.h"
+#include "support/ScriptedFrontend.h"
+#include "support/TempDir.h"
+#include "ui/CAboutDlg.h"
+#include "ui/CColorButton.h"
+#include "ui/CKIVDlg.h"
+#include "ui/ColorRef.h"
+#include "ui/DialogTemplate.h"
+#include "ui/GridView.h"
+#include "ui/ProjectTableModel.h"
+#include "ui/XomTableModel.h"
+
+using namespace velmora;
+using velmora::test::ScriptedFrontend;
+using velmora::test::TempDir;
+using velmora::ui::CColorButton;
+using velmora::ui::CKIVDlg;
+using velmora::ui::GridView;
+
+namespace {
+
+constexpr const char* kFirstRunGeneral =
+    "[GENERAL]\r\nFNSBA=0x40000\r\nSRAMNSBA=0x30008000\r\nTEMPLATE_PATH=\r\nBSP_PATH=\r\n"
+    "NSBA=0x10080000\r\n\r\n[PRJ0]\r\nNAME=Secure\r\nNS=0x0\r\n";
+
+QString Text(const std::wstring& text) { return QString::fromStdWString(text); }
+
+}  // namespace
+
+class DialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void templateControls_data();
+    void templateControls();
+    void staticCaptions_data();
+    void staticCaptions();
+    void titleScaleAndFixedSize();
+    void tabOrderFollowsTheTemplate();
+    void menus();
+    void projectGridColumns();
+    void legendAndBarColours();
+    void peripheralButtonsOnTheGrid();
+    void peripheralClicks_data();
+    void peripheralClicks();
+    void loadedTimersDisagreeUntilClicked();
+    void trackBars_data();
+    void trackBars();
+    void xomClicksTakeAndRelease();
+    void xomClickOpensNoEditor();
+    void nextBootChoicesFollowTheFirstClick();
+    void stateDropDownOffersSAndNS();
+    void rowContextMenuDeletesTheRow();
+    void emptyAreaContextMenuAddsAProject();
+    void xomGridMenus();
+    void headerHasNoMenu();
+    void tooManyProjectsBoxIsShownAndClosed();
+    void enterInAPathBoxDoesNothing();
+    void exitSavesAndClosesOnlyFromExit();
+    void enterOnExitSavesAndCloses();
+    void escapeSavesAndCloses();
+    void closeBoxSavesAndCloses();
+    void folderPickersStartAtTheirBox_data();
+    void folderPickersStartAtTheirBox();
+    void importCommandAsksForAKeilProject();
+    void droppedFilesImportTheFirstOne();
+    void scriptErrorLeavesTheDialogOpen();
+    void createTemplateReportsValidation();
+    void aboutBox();
+
+private:
+    CKIVDlg* open(Frontend* frontend);
+    CKIVDlg* open() { return open(&frontend_); }
+    template <class T>
+    T* control(int id) const {
+        return qobject_cast<T*>(dialog_->control(id));
+    }
+    GridView* projectGrid() const;
+    void addProjects(int count);
+    void clickCell(QTableView* view, int row, int column, Qt::MouseButton button = Qt::LeftButton);
+    // A right click as the platform delivers it: the press, then the context-menu event.
+    void rightClick(QAbstractScrollArea* view, const QPoint& inViewport);
+    void rightClickCell(QTableView* view, int row, int column);
+    void writeImportScript(const std::string& body);
+    std::string savedFile() const { return dir_->readFile("default.kiv"); }
+
+    std::unique_ptr<TempDir> dir_;
+    ScriptedFrontend frontend_;
+    std::unique_ptr<CKIVDlg> dialog_;
+};
+
+void DialogTest::init() {
+    dir_ = std::make_unique<TempDir>(TempDir::Enter);
+    frontend_ = ScriptedFrontend();
+}
+
+void DialogTest::cleanup() {
+    dialog_.reset();
+    dir_.reset();
+}
+
+CKIVDlg* DialogTest::open(Frontend* frontend) {
+    dialog_ = std::make_unique<CKIVDlg>(frontend);
+    dialog_->show();
+    if (!QTest::qWaitForWindowExposed(dialog_.get())) return nullptr;
+    dialog_->activateWindow();
+    if (!QTest::qWaitForWindowActive(dialog_.get())) return nullptr;
+    return dialog_.get();
+}
+
+GridView* DialogTest::projectGrid() const { return control<GridView>(ui::kIdProjectGrid); }
+
+void DialogTest::addProjects(int count) {
+    QAction* add = dialog_->menuCommand(ui::kCmdAddNewProject);
+    for (int i = 0; i < count; ++i) add->trigger();
+}
+
+void DialogTest::clickCell(QTableView* view, int row, int column, Qt::MouseButton button) {
+    const QRect cell = view->visualRect(view->model()->index(row, column));
+    QTest::mouseClick(view->viewport(), button, {}, cell.center());
+}
+
+void DialogTest::rightClick(QAbstractScrollArea* view, const QPoint& inViewport) {
+    QWidget* viewport = view->viewport();
+    QTest::mousePress(viewport, Qt::RightButton, {}, inViewport);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, inViewport, viewport->mapToGlobal(inViewport));
+    QApplication::sendEvent(viewport, &event);
+    QTest::mouseRelease(viewport, Qt::RightButton, {}, inViewport);
+}
+
+void DialogTest::rightClickCell(QTableView* view, int row, int column) {
+    rightClick(view, view->visualRect(view->model()->index(row, column)).center());
+}
+
+void DialogTest::writeImportScript(const std::string& body) { dir_->writeFile("ldp.lua", body); }
+
+// ---------------------------------------------------------------------------
+
+void DialogTest::templateControls_data() {
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("geometry");
+    const auto px = ui::DialogUnitsToPixels;
+    QTest::newRow("Exit") << 1 << "QPushButton" << "Exit" << px(527, 366, 64, 14);
+    QTest::newRow("flash track bar") << 1002 << "QSlider" << "" << px(42, 13, 13, 365);
+    QTest::newRow("SRAM track bar") << 1005 << "QSlider" << "" << px(101, 14, 13, 365);
+    QTest::newRow("project grid") << 1006 << "velmora::ui::GridView" << "" << px(119, 95, 537, 107);
+    QTest::newRow("XOM grid") << 1007 << "velmora::ui::GridView" << "" << px(422, 17, 177, 64);
+    QTest::newRow("legend secure") << 1008 << "velmora::ui::CColorButton" << ""
+                                   << px(129, 367, 14, 14);
+    QTest::newRow("legend non-secure") << 1009 << "velmora::ui::CColorButton" << ""
+                                       << px(174, 367, 14, 14);
+    QTest::newRow("Create Template") << 1010 << "QPushButton" << "Create Template"
+                                     << px(592, 366, 64, 14);
+    QTest::newRow("template path") << 1011 << "QLineEdit" << "" << px(164, 344, 439, 14);
+    QTest::newRow("info text") << 1012 << "QLabel" << "ROM/RAM Info" << px(572, 239, 66, 61);
+    QTest::newRow("BSP path") << 1013 << "QLineEdit" << "" << px(164, 330, 439, 14);
+    QTest::newRow("BSP picker") << 1014 << "QPushButton" << "..." << px(606, 330, 50, 14);
+    QTest::newRow("template picker") << 1015 << "QPushButton" << "..." << px(606, 344, 50, 14);
+    QTest::newRow("memory table") << 1016 << "QTableView" << "" << px(121, 17, 296, 58);
+    QTest::newRow("logo") << 1017 << "QLabel" << "" << px(608, 27, 32, 32);
+}
+
+void DialogTest::templateControls() {
+    QFETCH(int, id);
+    QFETCH(QString, className);
+    QFETCH(QString, caption);
+    QFETCH(QRect, geometry);
+    QVERIFY(open());
+    QWidget* widget = dialog_->control(id);
+    QVERIFY(widget);
+    QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), className);
+    QCOMPARE(widget->property(CKIVDlg::kControlIdProperty).toInt(), id);
+    QCOMPARE(widget->geometry(), geometry);
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) QCOMPARE(button->text(), caption);
+    if (auto* label = qobject_cast<QLabel*>(widget)) QCOMPARE(label->text(), caption);
+    // Only the information text is hidden.
+    QCOMPARE(widget->isVisible(), id != ui::kIdInfoText);
+}
+
+void DialogTest::staticCaptions_data() {
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("geometry");
+    const auto px = ui::DialogUnitsToPixels;
+    QTest::newRow("APROM group") << "QGroupBox" << "APROM" << px(7, 7, 52, 373);
+    QTest::newRow("SRAM group") << "QGroupBox" << "SRAM" << px(62, 7, 56, 373);
+    QTest::newRow("peripheral group") << "QGroupBox" << "Peripheral Configuration"
+                                      << px(119, 206, 537, 119);
+    QTest::newRow("memory group") << "QGroupBox" << "Memory Configuration" << px(119, 7, 300, 77);
+    QTest::newRow("XOM group") << "QGroupBox" << "XOM Configuration" << px(420, 7, 181, 78);
+    QTest::newRow("project group") << "QGroupBox" << "Project Configuration"
+                                   << px(119, 85, 537, 120);
+    QTest::newRow("Secure") << "QLabel" << "Secure" << px(146, 370, 22, 8);
+    QTest::newRow("Non-secure") << "QLabel" << "Non-secure" << px(190, 370, 36, 8);
+    QTest::newRow("Template Path:") << "QLabel" << "Template Path:" << px(119, 348, 47, 8);
+    QTest::newRow("BSP Path:") << "QLabel" << "BSP Path:" << px(128, 334, 33, 8);
+}
+
+void DialogTest::staticCaptions() {
+    QFETCH(QString, className);
+    QFETCH(QString, caption);
+    QFETCH(QRect, geometry);
+    QVERIFY(open());
+    QWidget* found = nullptr;
+    for (QWidget* widget : dialog_->findChildren<QWidget*>()) {
+        const QString text = qobject_cast<QGroupBox*>(widget)
+                                 ? static_cast<QGroupBox*>(widget)->title()
+                                 : (qobject_cast<QLabel*>(widget) ? static_cast<QLabel*>(widget)->text()
+                                                                  : QString());
+        if (text == caption && QString::fromLatin1(widget->metaObject()->className()) == className &&
+            widget->geometry() == geometry)
+            found = widget;
+    }
+    QVERIFY(found);
+    QCOMPARE(found->property(CKIVDlg::kControlIdProperty).toInt(), int(ui::kIdStatic));
+    // The caption fits its box: the font was chosen for that.
+    QVERIFY(found->fontMetrics().horizontalAdvance(caption) <= geometry.width() ||
+            qobject_cast<QGroupBox*>(found));
+}
+
+void DialogTest::titleScaleAndFixedSize() {
+    QVERIFY(open());
+    QCOMPARE(dialog_->windowTitle(), QStringLiteral("Velmora - v1.0.7"));
+    QCOMPARE(dialog_->scaleX(), 1.0f);
+    QCOMPARE(dialog_->scaleY(), 1.0f);
+    QWidget* client = dialog_->findChild<QWidget*>(QStringLiteral("clientArea"));
+    QVERIFY(client);
+    QCOMPARE(client->size(), QSize(995, 581));
+    QCOMPARE(dialog_->minimumSize(), dialog_->maximumSize());
+    QCOMPARE(dialog_->width(), 995);
+    QVERIFY(!(dialog_->windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(dialog_->windowFlags() & Qt::WindowMaximizeButtonHint));
+}
+
+void DialogTest::tabOrderFollowsTheTemplate() {
+    QVERIFY(open());
+    QCOMPARE(dialog_->focusWidget(), dialog_->control(ui::kIdExit));
+    QList<int> expected{1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007,
+                        1008, 1009, 1010, 1011, 1013, 1014, 1015, 1016};
+    for (int id = 2000; id < 2060; ++id) expected << id;
+    expected << 1;
+    QList<int> seen;
+    for (int i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        // An editor or viewport counts as its grid.
+        while (focus && !focus->property(CKIVDlg::kControlIdProperty).isValid())
+            focus = focus->parentWidget();
+        QVERIFY(focus);
+        seen << focus->property(CKIVDlg::kControlIdProperty).toInt();
+    }
+    QCOMPARE(seen, expected);
+}
+
+void DialogTest::menus() {
+    QVERIFY(open());
+    QMenuBar* bar = dialog_->findChild<QMenuBar*>();
+    QVERIFY(bar);
+    QCOMPARE(bar->actions().first()->text(), QStringLiteral("Project"));
+    QAction* add = dialog_->menuCommand(ui::kCmdAddNewProject);
+    QAction* import = dialog_->menuCommand(ui::kCmdImportProject);
+    QVERIFY(add && import);
+    QCOMPARE(add->text(), QStringLiteral("&Add new project"));
+    QMenu* project = bar->actions().first()->menu();
+    QVERIFY(project);
+    QCOMPARE(project->actions().size(), 2);
+    QCOMPARE(project->actions().at(0), add);
+    QCOMPARE(project->actions().at(1), import);
+    // No system menu to extend here: the About item is in the menu bar.
+    QAction* about = dialog_->menuCommand(ui::kCmdAbout);
+    QVERIFY(about);
+    QCOMPARE(about->text(), QStringLiteral("關於 Velmora(&A)..."));
+    QVERIFY(bar->actions().contains(about));
+}
+
+void DialogTest::projectGridColumns() {
+    QVERIFY(open());
+    GridView* grid = projectGrid();
+    QCOMPARE(grid->model()->columnCount(), 14);
+    QVERIFY(grid->isColumnHidden(0));
+    QVERIFY(grid->isColumnHidden(13));
+    int visible = 0;
+    for (int column = 0; column < 14; ++column) {
+        if (grid->isColumnHidden(column)) continue;
+        ++visible;
+        QCOMPARE(grid->columnWidth(column), ui::ProjectTableModel::ColumnWidth(column));
+    }
+    QCOMPARE(visible, 12);
+    QVERIFY(grid->showGrid());
+    QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+    QVERIFY(!grid->verticalHeader()->isVisible());
+    // The default configuration: one secure project.
+    QCOMPARE(grid->model()->rowCount(), 1);
+    QCOMPARE(grid->model()->index(0, 1).data().toString(), QStringLiteral("Secure"));
+    auto* xom = control<GridView>(ui::kIdXomGrid);
+    QCOMPARE(xom->model()->rowCount(), 4);
+    QCOMPARE(xom->columnWidth(0), 35);
+    QCOMPARE(xom->columnWidth(1), 75);
+    QCOMPARE(xom->columnWidth(2), 55);
+    QCOMPARE(xom->columnWidth(3), 80);
+    auto* memory = control<QTableView>(ui::kIdMemoryTable);
+    QCOMPARE(memory->columnWidth(0), 35);
+    QCOMPARE(memory->columnWidth(4), 100);
+    QCOMPARE(memory->model()->index(0, 3).data().toString(), QStringLiteral("0x10080000"));
+    QCOMPARE(memory->model()->index(2, 4).data().toString(), QStringLiteral("64 KB(0x10000)"));
+}
+
+void DialogTest::legendAndBarColours() {
+    QVERIFY(open());
+    const auto secure = ui::kSecureColors;
+    const auto nonSecure = ui::kNonSecureColors;
+    for (int id : {1000, 1003, 1008}) {
+        auto* button = control<CColorButton>(id);
+        QVERIFY(button);
+        QCOMPARE(button->faceColor(), secure.face);
+        QCOMPARE(button->textColor(), secure.text);
+    }
+    for (int id : {1001, 1004, 1009}) {
+        auto* button = control<CColorButton>(id);
+        QVERIFY(button);
+        QCOMPARE(button->faceColor(), nonSecure.face);
+        QCOMPARE(button->textColor(), nonSecure.text);
+    }
+}
+
+void DialogTest::peripheralButtonsOnTheGrid() {
+    QVERIFY(open());
+    const PeripheralTable& table = dialog_->configuration().peripherals;
+    QCOMPARE(int(table.size()), 60);
+    for (int i = 0; i < 60; ++i) {
+        CColorButton* button = dialog_->peripheralButton(i);
+        QVERIFY(button);
+        QCOMPARE(dialog_->control(2000 + i), button);
+        QCOMPARE(button->text(), Text(table[std::size_t(i)].name));
+        QCOMPARE(button->geometry(), QRect(180 + (i % 10) * 80, 325 + (i / 10) * 26, 80, 26));
+        QCOMPARE(button->faceColor(), ui::ColorsForState(table[std::size_t(i)].state).face);
+        QCOMPARE(button->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+    }
+    QVERIFY(!dialog_->peripheralButton(60));
+}
+
+void DialogTest::peripheralClicks_data() {
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<QList<int>>("rows");
+    QTest::addColumn<QList<int>>("states");
+    QTest::newRow("Timer2 makes both timers secure") << QList<int>{6} << QList<int>{6, 7}
+                                                     << QList<int>{0, 0};
+    QTest::newRow("then Timer3 makes both non-secure") << QList<int>{6, 7} << QList<int>{6, 7}
+                                                       << QList<int>{1, 1};
+    QTest::newRow("Timer3 alone moves Timer2 too") << QList<int>{7} << QList<int>{6, 7}
+                                                   << QList<int>{0, 0};
+    QTest::newRow("WDT is always secure") << QList<int>{47, 47} << QList<int>{47}
+                                          << QList<int>{0};
+    QTest::newRow("Timer0 is always secure") << QList<int>{4} << QList<int>{4} << QList<int>{0};
+    QTest::newRow("UART0 alone") << QList<int>{23} << QList<int>{22, 23, 24}
+                                 << QList<int>{1, 0, 1};
+    QTest::newRow("UART0 twice") << QList<int>{23, 23} << QList<int>{23} << QList<int>{1};
+}
+
+void DialogTest::peripheralClicks() {
+    QFETCH(QList<int>, clicks);
+    QFETCH(QList<int>, rows);
+    QFETCH(QList<int>, states);
+    QVERIFY(open());
+    for (int index : clicks) {
+        QTest::mouseClick(dialog_->peripheralButton(index), Qt::LeftButton);
+        // Separate clicks, never a double click.
+        QTest::qWait(QApplication::doubleClickInterval() / 4);
+    }
+    for (int i = 0; i < rows.size(); ++i) {
+        const int row = rows[i];
+        QCOMPARE(dialog_->configuration().peripherals[std::size_t(row)].state, states[i]);
+        const ui::ColorPair colours = ui::ColorsForState(states[i]);
+        QCOMPARE(dialog_->peripheralButton(row)->faceColor(), colours.face);
+        QCOMPARE(dialog_->peripheralButton(row)->textColor(), colours.text);
+    }
+}
+
+void DialogTest::loadedTimersDisagreeUntilClicked() {
+    {
+        CKIVDlg first(&frontend_);
+        first.reject();
+    }
+    std::string file = savedFile();
+    const std::size_t at = file.find("Timer3=1");
+    QVERIFY(at != std::string::npos);
+    file.replace(at, 8, "Timer3=0");
+    dir_->writeFile("default.kiv", file);
+
+    QVERIFY(open());
+    QCOMPARE(dialog_->peripheralButton(6)->faceColor(), ui::kNonSecureColors.face);
+    QCOMPARE(dialog_->peripheralButton(7)->faceColor(), ui::kSecureColors.face);
+    QTest::mouseClick(dialog_->peripheralButton(7), Qt::LeftButton);
+    QCOMPARE(dialog_->configuration().peripherals[6].state, 1);
+    QCOMPARE(dialog_->configuration().peripherals[7].state, 1);
+    QCOMPARE(dialog_->peripheralButton(6)->faceColor(), ui::kNonSecureColors.face);
+    QCOMPARE(dialog_->peripheralButton(7)->faceColor(), ui::kNonSecureColors.face);
+}
+
+void DialogTest::trackBars_data() {
+    QTest::addColumn<int>("trackBar");
+    QTest::addColumn<int>("key");    // 0: set the position directly, as a drag does
+    QTest::addColumn<int>("value");  // for key 0
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("topCaption");
+    QTest::addColumn<QString>("bottomCaption");
+    QTest::addColumn<int>("splitRow");
+    QTest::addColumn<int>("tableColumn");  // Secure ROM 1 / Secure RAM 2
+    QTest::addColumn<QString>("secureEnd");
+    QTest::addColumn<QString>("nonSecureBase");
+    QTest::addColumn<QString>("nonSecureSize");
+    QTest::addColumn<quint32>("modelValue");
+    QTest::newRow("flash End") << 1002 << int(Qt::Key_End) << 0 << 256 << "512 KB" << "0 KB" << 560
+                               << 1 << "0x0007FFFF" << "0x10080000" << "0 KB(0x0)"
+                               << quint32(0x10080000);
+    QTest::newRow("flash Home") << 1002 << int(Qt::Key_Home) << 0 << 1 << "2 KB" << "510 KB" << 30
+                                << 1 << "0x000007FF" << "0x10000800" << "510 KB(0x7F800)"
+                                << quint32(0x10000800);
+    QTest::newRow("flash middle") << 1002 << 0 << 128 << 128 << "256 KB" << "256 KB" << 294 << 1
+                                  << "0x0003FFFF" << "0x10040000" << "256 KB(0x40000)"
+                                  << quint32(0x10040000);
+    QTest::newRow("flash Page Up") << 1002 << int(Qt::Key_PageUp) << 0 << 205 << "410 KB"
+                                   << "102 KB" << 454 << 1 << "0x000667FF" << "0x10066800"
+                                   << "102 KB(0x19800)" << quint32(0x10066800);
+    QTest::newRow("SRAM End") << 1005 << int(Qt::Key_End) << 0 << 12 << "96 KB" << "0 KB" << 560
+                              << 2 << "0x20017FFF" << "0x30018000" << "0 KB(0x0)"
+                              << quint32(0x30018000);
+    QTest::newRow("SRAM Home") << 1005 << int(Qt::Key_Home) << 0 << 0 << "0 KB" << "96 KB" << 28
+                               << 2 << "0x1FFFFFFF" << "0x30000000" << "96 KB(0x18000)"
+                               << quint32(0x30000000);
+    QTest::newRow("SRAM middle") << 1005 << 0 << 6 << 6 << "48 KB" << "48 KB" << 294 << 2
+                                 << "0x2000BFFF" << "0x3000C000" << "48 KB(0xC000)"
+                                 << quint32(0x3000C000);
+    QTest::newRow("SRAM Down moves toward the maximum")
+        << 1005 << int(Qt::Key_Down) << 0 << 5 << "40 KB" << "56 KB" << 250 << 2 << "0x20009FFF"
+        << "0x3000A000" << "56 KB(0xE000)" << quint32(0x3000A000);
+}
+
+void DialogTest::trackBars() {
+    QFETCH(int, trackBar);
+    QFETCH(int, key);
+    QFETCH(int, value);
+    QFETCH(int, position);
+    QFETCH(QString, topCaption);
+    QFETCH(QString, bottomCaption);
+    QFETCH(int, splitRow);
+    QFETCH(int, tableColumn);
+    QFETCH(QString, secureEnd);
+    QFETCH(QString, nonSecureBase);
+    QFETCH(QString, nonSecureSize);
+    QFETCH(quint32, modelValue);
+    QVERIFY(open());
+    auto* slider = control<QSlider>(trackBar);
+    QVERIFY(slider);
+    QVERIFY(slider->invertedAppearance());
+    QCOMPARE(slider->tickPosition(), QSlider::NoTicks);
+    if (key) {
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key(key));
+    } else {
+        slider->setValue(value);
+    }
+    QCOMPARE(slider->value(), position);
+
+    const bool flash = trackBar == ui::kIdFlashTrackBar;
+    auto* top = control<CColorButton>(flash ? ui::kIdFlashSecureBar : ui::kIdSramSecureBar);
+    auto* bottom = control<CColorButton>(flash ? ui::kIdFlashNonSecureBar : ui::kIdSramNonSecureBar);
+    const int left = flash ? 14 : 100;
+    QCOMPARE(top->text(), topCaption);
+    QCOMPARE(bottom->text(), bottomCaption);
+    QCOMPARE(top->geometry(), QRect(left, 28, 48, splitRow - 28));
+    QCOMPARE(bottom->geometry(), QRect(left, splitRow, 48, 560 - splitRow));
+
+    const QAbstractItemModel* memory = control<QTableView>(ui::kIdMemoryTable)->model();
+    QCOMPARE(memory->index(1, tableColumn).data().toString(), secureEnd);
+    QCOMPARE(memory->index(0, tableColumn + 2).data().toString(), nonSecureBase);
+    QCOMPARE(memory->index(2, tableColumn + 2).data().toString(), nonSecureSize);
+    const PartitionConfig& config = dialog_->configuration();
+    QCOMPARE(flash ? config.nsba : config.sramNsba, modelValue);
+
+    // The boundary is kept on save.
+    dialog_->reject();
+    const std::string saved = savedFile();
+    const QString line = QStringLiteral("%1=0x%2").arg(flash ? "NSBA" : "SRAMNSBA")
+                             .arg(modelValue, 0, 16);
+    QVERIFY2(QString::fromStdString(saved).contains(line), qPrintable(line));
+}
+
+void DialogTest::xomClicksTakeAndRelease() {
+    QVERIFY(open());
+    addProjects(3);
+    auto* model = dialog_->projectModel();
+    QVERIFY(model->setData(model->index(3, kColumnName), QStringLiteral("App")));
+    GridView* grid = projectGrid();
+    const auto state = [&](int row, int region) {
+        return model->index(row, kColumnXom0 + region).data(ui::ProjectTableModel::XomStateRole).toInt();
+    };
+    const QAbstractItemModel* xom = control<GridView>(ui::kIdXomGrid)->model();
+
+    clickCell(grid, 3, kColumnXom0 + 2);
+    QCOMPARE(state(3, 2), int(XomCellState::Owned));
+    for (int row = 0; row < 3; ++row) QCOMPARE(state(row, 2), int(XomCellState::Taken));
+    QCOMPARE(xom->index(2, 3).data().toString(), QStringLiteral("App"));
+    QVERIFY(!model->index(0, kColumnXom0 + 2).data(Qt::DecorationRole).isValid());
+
+    // A hidden box in the same column releases the region.
+    clickCell(grid, 0, kColumnXom0 + 2);
+    for (int row = 0; row < 4; ++row) QCOMPARE(state(row, 2), int(XomCellState::Free));
+    QCOMPARE(xom->index(2, 3).data().toString(), QString());
+
+    // Deleting the owner of XOM0 frees the column for every other row.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    clickCell(grid, 1, kColumnXom0);
+    QCOMPARE(state(1, 0), int(XomCellState::Owned));
+    QCOMPARE(xom->index(0, 3).data().toString(), QStringLiteral("NewPrj"));
+    QStringList texts;
+    auto menu = test::UseNextPopupMenu(texts, QStringLiteral("Delete \"NewPrj\""));
+    rightClickCell(grid, 1, kColumnName);
+    QTRY_VERIFY(menu->done());
+    QCOMPARE(model->rowCount(), 3);
+    for (int row = 0; row < 3; ++row) QCOMPARE(state(row, 0), int(XomCellState::Free));
+    QCOMPARE(xom->index(0, 3).data().toString(), QString());
+}
+
+void DialogTest::xomClickOpensNoEditor() {
+    QVERIFY(open());
+    GridView* grid = projectGrid();
+    clickCell(grid, 0, kColumnXom0 + 1);
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    clickCell(grid, 0, kColumnXom0 + 1);  // selected already: still no editor
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QVERIFY(!grid->isPersistentEditorOpen(grid->model()->index(0, kColumnXom0 + 1)));
+    QVERIFY(!grid->viewport()->findChild<QLineEdit*>());
+    QVERIFY(!grid->viewport()->findChild<QComboBox*>());
+    // Two clicks: taken, then released.
+    QCOMPARE(dialog_->configuration().projects.rows[0].xomCells[1], XomCellState::Free);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                       grid->visualRect(grid->model()->index(0, kColumnXom0 + 3)).center());
+    QVERIFY(!grid->viewport()->findChild<QLineEdit*>());
+}
+
+void DialogTest::nextBootChoicesFollowTheFirstClick() {
+    QVERIFY(open());
+    addProjects(2);
+    auto* model = dialog_->projectModel();
+    model->setData(model->index(1, kColumnName), QStringLiteral("Second"));
+    model->setData(model->index(2, kColumnName), QStringLiteral("Third"));
+    GridView* grid = projectGrid();
+    const QModelIndex cell = model->index(0, kColumnNextBoot);
+
+    // Before any click in the column: the placeholders.
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    auto* combo = grid->viewport()->findChild<QComboBox*>();
+    QVERIFY(combo);
+    QCOMPARE(combo->count(), 3);
+    QCOMPARE(combo->itemText(0), QStringLiteral("t1"));
+    QCOMPARE(combo->itemText(1), QStringLiteral("t2"));
+    QCOMPARE(combo->itemText(2), QStringLiteral("t3"));
+    QTest::keyClick(combo, Qt::Key_Escape);
+    QTRY_VERIFY(!grid->viewport()->findChild<QComboBox*>());
+
+    // A click in the column replaces them with the other rows' names.
+    grid->setCurrentIndex(model->index(1, kColumnName));
+    clickCell(grid, 0, kColumnNextBoot);
+    const std::vector<std::wstring> expected{L"Second", L"Third"};
+    QCOMPARE(dialog_->configuration().projects.nextBootChoices, expected);
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QVERIFY(!grid->viewport()->findChild<QComboBox*>());
+    clickCell(grid, 0, kColumnNextBoot);  // a click on the selected cell opens the editor
+    QTRY_VERIFY(grid->viewport()->findChild<QComboBox*>());
+    combo = grid->viewport()->findChild<QComboBox*>();
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->itemText(0), QStringLiteral("Second"));
+    QCOMPARE(combo->itemText(1), QStringLiteral("Third"));
+    // Typed text is accepted as it is.
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), QStringLiteral("Elsewhere"));
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    QTRY_COMPARE(cell.data().toString(), QStringLiteral("Elsewhere"));
+    QVERIFY(dialog_->isVisible());
+}
+
+void DialogTest::stateDropDownOffersSAndNS() {
+    QVERIFY(open());
+    GridView* grid = projectGrid();
+    const QModelIndex cell = grid->model()->index(0, kColumnState);
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    auto* combo = grid->viewport()->findChild<QComboBox*>();
+    QVERIFY(combo);
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->itemText(0), QStringLiteral("S"));
+    QCOMPARE(combo->itemText(1), QStringLiteral("NS"));
+    QCOMPARE(combo->currentText(), QStringLiteral("S"));
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), QStringLiteral("X"));
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    QTRY_COMPARE(cell.data().toString(), QStringLiteral("X"));
+    QCOMPARE(Text(dialog_->configuration().projects.rows[0].stateText), QStringLiteral("X"));
+}
+
+void DialogTest::rowContextMenuDeletesTheRow() {
+    QVERIFY(open());
+    addProjects(1);
+    auto* model = dialog_->projectModel();
+    model->setData(model->index(0, kColumnName), QStringLiteral("R&D"));
+    QStringList texts;
+    {
+        auto menu = test::UseNextPopupMenu(texts, QString());
+        rightClickCell(projectGrid(), 0, kColumnRo);
+        QTRY_VERIFY(menu->done());
+    }
+    // The name shows as typed: the ampersand is no mnemonic.
+    QCOMPARE(texts, QStringList{QStringLiteral("Delete \"R&&D\"")});
+    QCOMPARE(model->rowCount(), 2);
+
+    texts.clear();
+    auto menu = test::UseNextPopupMenu(texts, QStringLiteral("Delete \"R&&D\""));
+    rightClickCell(projectGrid(), 0, kColumnRo);
+    QTRY_VERIFY(menu->done());
+    QCOMPARE(model->rowCount(), 1);
+    QCOMPARE(model->index(0, kColumnName).data().toString(), QStringLiteral("NewPrj"));
+}
+
+void DialogTest::emptyAreaContextMenuAddsAProject() {
+    QVERIFY(open());
+    GridView* grid = projectGrid();
+    QStringList texts;
+    auto menu = test::UseNextPopupMenu(texts, QStringLiteral("Add new project"));
+    rightClick(grid, QPoint(40, grid->viewport()->height() - 10));
+    QTRY_VERIFY(menu->done());
+    QCOMPARE(texts, QStringList{QStringLiteral("Add new project")});
+    QCOMPARE(grid->model()->rowCount(), 2);
+    QCOMPARE(grid->model()->index(1, kColumnName).data().toString(), QStringLiteral("NewPrj"));
+
+    // The context-menu key with no current row offers the same.
+    grid->setCurrentIndex(QModelIndex());
+    texts.clear();
+    auto keyMenu = test::UseNextPopupMenu(texts, QString());
+    QContextMenuEvent keyEvent(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                               grid->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(grid, &keyEvent);
+    QTRY_VERIFY(keyMenu->done());
+    QCOMPARE(texts, QStringList{QStringLiteral("Add new project")});
+}
+
+void DialogTest::xomGridMenus() {
+    QVERIFY(open());
+    auto* grid = control<GridView>(ui::kIdXomGrid);
+    QStringList texts;
+    {
+        auto menu = test::UseNextPopupMenu(texts, QString());
+        rightClickCell(grid, 1, 1);
+        QTest::qWait(150);
+        QVERIFY(!menu->done());  // rows offer no menu
+    }
+    // The rows fill the XOM grid; below them (if any space is left) is the empty area.
+    const int below = grid->rowViewportPosition(3) + grid->rowHeight(3) + 2;
+    if (below < grid->viewport()->height()) {
+        auto menu = test::UseNextPopupMenu(texts, QStringLiteral("Add new project"));
+        rightClick(grid, QPoint(10, below));
+        QTRY_VERIFY(menu->done());
+        QCOMPARE(dialog_->projectModel()->rowCount(), 2);
+    } else {
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                grid->mapToGlobal(QPoint(5, 5)));
+        grid->setCurrentIndex(QModelIndex());
+        auto menu = test::UseNextPopupMenu(texts, QStringLiteral("Add new project"));
+        QApplication::sendEvent(grid, &event);
+        QTRY_VERIFY(menu->done());
+        QCOMPARE(dialog_->projectModel()->rowCount(), 2);
+    }
+}
+
+void DialogTest::headerHasNoMenu() {
+    QVERIFY(open());
+    for (int id : {ui::kIdProjectGrid, ui::kIdXomGrid}) {
+        auto* grid = control<GridView>(id);
+        QStringList texts;
+        auto menu = test::UseNextPopupMenu(texts, QString());
+        QHeaderView* header = grid->horizontalHeader();
+        rightClick(header, QPoint(30, header->height() / 2));
+        QTest::qWait(150);
+        QVERIFY(!menu->done());
+    }
+    QCOMPARE(dialog_->projectModel()->rowCount(), 1);
+}
+
+void DialogTest::tooManyProjectsBoxIsShownAndClosed() {
+    // The dialog's own Qt front end: a real message box, closed by the test.
+    QVERIFY(open(nullptr));
+    addProjects(9);
+    QCOMPARE(dialog_->projectModel()->rowCount(), 10);
+    test::SeenBox seen;
+    auto box = test::AnswerNextMessageBox(seen, QMessageBox::Ok);
+    dialog_->menuCommand(ui::kCmdAddNewProject)->trigger();
+    QVERIFY(box->done());
+    QCOMPARE(seen.text, QStringLiteral("Too many projects"));
+    QCOMPARE(seen.caption, QStringLiteral("WARNING"));
+    QCOMPARE(seen.icon, QMessageBox::Warning);
+    QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(dialog_->projectModel()->rowCount(), 10);
+    QVERIFY(dialog_->isVisible());
+}
+
+void DialogTest::enterInAPathBoxDoesNothing() {
+    QVERIFY(open());
+    for (int id : {ui::kIdTemplatePath, ui::kIdBspPath}) {
+        auto* box = control<QLineEdit>(id);
+        box->setFocus();
+        QTest::keyClicks(box, QStringLiteral("out"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(dialog_->result(), 0);
+        QVERIFY(!std::filesystem::exists(dir_->file("default.kiv")));
+    }
+    // Nor in a grid, on a track bar or on a peripheral button.
+    for (QWidget* widget : {static_cast<QWidget*>(projectGrid()), dialog_->control(1002),
+                            static_cast<QWidget*>(dialog_->peripheralButton(3))}) {
+        widget->setFocus();
+        QTest::keyClick(widget, Qt::Key_Return);
+        QVERIFY(dialog_->isVisible());
+    }
+    QCOMPARE(dialog_->configuration().peripherals[3].state, 1);
+    QVERIFY(!std::filesystem::exists(dir_->file("default.kiv")));
+}
+
+void DialogTest::exitSavesAndClosesOnlyFromExit() {
+    QVERIFY(open());
+    control<QLineEdit>(ui::kIdTemplatePath)->setFocus();
+    dialog_->exitCommand();  // the command with the focus elsewhere
+    QVERIFY(dialog_->isVisible());
+    QVERIFY(!std::filesystem::exists(dir_->file("default.kiv")));
+
+    QTest::mouseClick(control<QPushButton>(ui::kIdExit), Qt::LeftButton);
+    QVERIFY(!dialog_->isVisible());
+    QCOMPARE(dialog_->result(), int(QDialog::Accepted));
+    QVERIFY(savedFile().rfind(kFirstRunGeneral, 0) == 0);
+}
+
+void DialogTest::enterOnExitSavesAndCloses() {
+    QVERIFY(open());
+    control<QLineEdit>(ui::kIdBspPath)->setText(QStringLiteral("C:\\BSP"));
+    control<QPushButton>(ui::kIdExit)->setFocus();
+    QTest::keyClick(control<QPushButton>(ui::kIdExit), Qt::Key_Return);
+    QVERIFY(!dialog_->isVisible());
+    QCOMPARE(dialog_->result(), int(QDialog::Accepted));
+    QVERIFY(QString::fromStdString(savedFile()).contains(QStringLiteral("BSP_PATH=C:\\BSP\r\n")));
+}
+
+void DialogTest::escapeSavesAndCloses() {
+    QVERIFY(open());
+    control<QLineEdit>(ui::kIdTemplatePath)->setFocus();
+    QTest::keyClick(control<QLineEdit>(ui::kIdTemplatePath), Qt::Key_Escape);
+    QVERIFY(!dialog_->isVisible());
+    QCOMPARE(dialog_->result(), int(QDialog::Rejected));
+    QVERIFY(savedFile().rfind(kFirstRunGeneral, 0) == 0);
+    QVERIFY(QString::fromStdString(savedFile()).contains(QStringLiteral("[IP]\r\nCRPT=1\r\n")));
+}
+
+void DialogTest::closeBoxSavesAndCloses() {
+    QVERIFY(open());
+    addProjects(1);
+    dialog_->close();
+    QVERIFY(!dialog_->isVisible());
+    const QString saved = QString::fromStdString(savedFile());
+    QVERIFY(saved.contains(QStringLiteral("[PRJ1]\r\nNAME=NewPrj\r\n")));
+
+    // The next start shows what was saved.
+    QVERIFY(open());
+    QCOMPARE(dialog_->projectModel()->rowCount(), 2);
+}
+
+void DialogTest::folderPickersStartAtTheirBox_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("box");
+    QTest::addColumn<bool>("withEditBox");
+    QTest::newRow("BSP Path") << int(ui::kIdBrowseBsp) << int(ui::kIdBspPath) << false;
+    QTest::newRow("Template Path") << int(ui::kIdBrowseTemplate) << int(ui::kIdTemplatePath) << true;
+}
+
+void DialogTest::folderPickersStartAtTheirBox() {
+    QFETCH(int, button);
+    QFETCH(int, box);
+    QFETCH(bool, withEditBox);
+    QVERIFY(open());
+    auto* edit = control<QLineEdit>(box);
+    edit->setText(QStringLiteral("/work/typed"));
+    frontend_.queueFolder(std::nullopt);
+    QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
+    QCOMPARE(frontend_.picks.size(), std::size_t(1));
+    QCOMPARE(Text(frontend_.picks[0].title), QStringLiteral("Please select a folder"));
+    QCOMPARE(Text(frontend_.picks[0].startFolderOrFilter), QStringLiteral("/work/typed"));
+    QCOMPARE(frontend_.picks[0].withEditBox, withEditBox);
+    QCOMPARE(edit->text(), QStringLiteral("/work/typed"));  // cancelled: unchanged
+
+    frontend_.queueFolder(std::wstring(L"/work/picked"));
+    QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
+    QCOMPARE(edit->text(), QStringLiteral("/work/picked"));
+    const PartitionConfig& config = dialog_->configuration();
+    QCOMPARE(Text(box == ui::kIdBspPath ? config.bspPath : config.templatePath),
+             QStringLiteral("/work/picked"));
+}
+
+void DialogTest::importCommandAsksForAKeilProject() {
+    writeImportScript("addprj('Imported', 2, 0x10040000, 0x2000, 0x30008000, 0x3f000, 0x800,"
+                      " 0, 1, 0, 0, 'Secure', infname)\n");
+    QVERIFY(open());
+    QAction* import = dialog_->menuCommand(ui::kCmdImportProject);
+    frontend_.queueFile(std::nullopt);
+    import->trigger();
+    QCOMPARE(frontend_.picks.size(), std::size_t(1));
+    QCOMPARE(Text(frontend_.picks[0].title), QStringLiteral("Choose Open file..."));
+    QCOMPARE(Text(frontend_.picks[0].startFolderOrFilter),
+             QStringLiteral("Keil Project(*.uvprojx) |*.uvprojx|All files(*.*)|*.*||"));
+    QCOMPARE(Text(frontend_.picks[0].defaultExtension), QStringLiteral(".uvprojx"));
+    QCOMPARE(dialog_->projectModel()->rowCount(), 1);  // cancelled: nothing imported
+
+    const QString path = QString::fromStdString(dir_->writeFile("app.uvprojx", "<x/>").string());
+    frontend_.queueFile(path.toStdWString());
+    import->trigger();
+    const QAbstractItemModel* model = dialog_->projectModel();
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->index(1, kColumnName).data().toString(), QStringLiteral("Imported"));
+    QCOMPARE(model->index(1, kColumnState).data().toString(), QStringLiteral("NS"));
+    QCOMPARE(model->index(1, kColumnNsc).data().toString(), QString());
+    QCOMPARE(model->index(1, kColumnPath).data().toString(), path);
+    QCOMPARE(model->index(1, kColumnXom0 + 1).data(ui::ProjectTableModel::XomStateRole).toInt(),
+             int(XomCellState::Owned));
+    QCOMPARE(model->index(0, kColumnXom0 + 1).data(ui::ProjectTableModel::XomStateRole).toInt(),
+             int(XomCellState::Taken));
+}
+
+void DialogTest::droppedFilesImportTheFirstOne() {
+    writeImportScript("addprj('Dropped', 0, 0, 0x1000, 0x20000000, 0, 0, 0, 0, 0, 0, '', infname)\n"
+                      "setxom(0, '0x10000', '0x800')\nsetxom(5, '0x1', '0x1')\n");
+    QVERIFY(open());
+    const QString first = QString::fromStdString(dir_->writeFile("notes.txt", "x").string());
+    const QString second = QString::fromStdString(dir_->writeFile("b.uvprojx", "x").string());
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+    GridView* grid = projectGrid();
+    const QPoint at(30, 30);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+
+    const QAbstractItemModel* model = dialog_->projectModel();
+    QCOMPARE(model->rowCount(), 2);  // one import, of the first file only
+    QCOMPARE(model->index(1, kColumnName).data().toString(), QStringLiteral("Dropped"));
+    QCOMPARE(model->index(1, kColumnPath).data().toString(), first);
+    const QAbstractItemModel* xom = control<GridView>(ui::kIdXomGrid)->model();
+    QCOMPARE(xom->index(0, 1).data().toString(), QStringLiteral("0x10000"));
+    QCOMPARE(xom->index(0, 2).data().toString(), QStringLiteral("0x800"));
+    QVERIFY(frontend_.messages.empty());
+
+    // Nothing but files is taken.
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    QDragEnterEvent refused(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &refused);
+    QVERIFY(!refused.isAccepted());
+}
+
+void DialogTest::scriptErrorLeavesTheDialogOpen() {
+    writeImportScript("printResult = 'read 1 target'\n"
+                      "addprj('Before', 0, 0, 0x1000, 0x20000000, 0, 0, 0, 0, 0, 0, '', infname)\n"
+                      "error('no target found')\n");
+    QVERIFY(open());
+    const QString path = QString::fromStdString(dir_->writeFile("p.uvprojx", "x").string());
+    dialog_->importKeilProject(path);
+    QVERIFY(dialog_->isVisible());
+    QCOMPARE(frontend_.messages.size(), std::size_t(2));
+    QCOMPARE(Text(frontend_.messages[0].caption), QStringLiteral("ERROR"));
+    QVERIFY(Text(frontend_.messages[0].text).contains(QStringLiteral("no target found")));
+    QCOMPARE(Text(frontend_.messages[1].caption), QStringLiteral("Console"));
+    QCOMPARE(Text(frontend_.messages[1].text), QStringLiteral("read 1 target"));
+    // The row added before the error stays, and the dialog still works and saves.
+    QCOMPARE(dialog_->projectModel()->rowCount(), 2);
+    addProjects(1);
+    QCOMPARE(dialog_->projectModel()->rowCount(), 3);
+    QTest::keyClick(dialog_.get(), Qt::Key_Escape);
+    QVERIFY(QString::fromStdString(savedFile()).contains(QStringLiteral("NAME=Before\r\n")));
+
+    // A missing script is reported the same way.
+    std::filesystem::remove(dir_->file("ldp.lua"));
+    QVERIFY(open());
+    frontend_.clearRecords();
+    dialog_->importKeilProject(path);
+    QVERIFY(dialog_->isVisible());
+    QVERIFY(!frontend_.messages.empty());
+    QCOMPARE(Text(frontend_.messages[0].caption), QStringLiteral("ERROR"));
+    QVERIFY(Text(frontend_.messages[0].text).startsWith(QStringLiteral("cannot run configuration file: ")));
+}
+
+void DialogTest::createTemplateReportsValidation() {
+    QVERIFY(open());
+    QTest::mouseClick(control<QPushButton>(ui::kIdCreateTemplate), Qt::LeftButton);
+    QCOMPARE(frontend_.messages.size(), std::size_t(1));
+    QCOMPARE(Text(frontend_.messages[0].caption), QStringLiteral("ERROR"));
+    QVERIFY(frontend_.messages[0].icon == MessageIcon::Error);
+    QVERIFY(frontend_.openedFolders.empty());
+    QVERIFY(dialog_->isVisible());
+    // Creating a template never saves.
+    QVERIFY(!std::filesystem::exists(dir_->file("default.kiv")));
+}
+
+void DialogTest::aboutBox() {
+    QVERIFY(open());
+    QString title;
+    QString product;
+    test::WhenShown about(
+        [] { return qobject_cast<ui::CAboutDlg*>(QApplication::activeModalWidget()); },
+        [&](QWidget* widget) {
+            title = widget->windowTitle();
+            if (auto* label = widget->findChild<QLabel*>(QStringLiteral("productName")))
+                product = label->text();
+            static_cast<QDialog*>(widget)->accept();
+        });
+    dialog_->menuCommand(ui::kCmdAbout)->trigger();
+    QVERIFY(about.done());
+    QCOMPARE(title, QStringLiteral("關於 Velmora"));
+    QCOMPARE(product, QStringLiteral("Velmora"));
+    QVERIFY(dialog_->isVisible());
+}
+
+QTEST_MAIN(DialogTest)
+#include "test_dialog.moc"
