@@ -91,6 +91,7 @@ private slots:
     void droppedFilesImportTheFirstOne();
     void scriptErrorLeavesTheDialogOpen();
     void createTemplateReportsValidation();
+    void createTemplateInTheBundledWorkingFolder();
     void aboutBox();
 
 private:
@@ -935,6 +936,24 @@ void DialogTest::createTemplateReportsValidation() {
     QVERIFY(dialog_->isVisible());
     // Creating a template never saves.
     QVERIFY(!std::filesystem::exists(dir_->file("default.kiv")));
+}
+
+void DialogTest::createTemplateInTheBundledWorkingFolder() {
+    const std::filesystem::path bundled = VELMORA_WORKSPACE_DIR;
+    if (!std::filesystem::exists(bundled / "default.kiv") || !std::filesystem::exists(bundled / "tes.lua"))
+        QSKIP("the bundled working folder has no sample configuration yet");
+    std::filesystem::copy(bundled, dir_->path(), std::filesystem::copy_options::recursive);
+    QVERIFY(open());
+    QCOMPARE(control<QLineEdit>(ui::kIdTemplatePath)->text(), QStringLiteral("BSP/SampleCode/TrustZone"));
+    QCOMPARE(control<QLineEdit>(ui::kIdBspPath)->text(), QStringLiteral("BSP"));
+    QTest::mouseClick(control<QPushButton>(ui::kIdCreateTemplate), Qt::LeftButton);
+    QVERIFY(!frontend_.messages.empty());
+    const auto& last = frontend_.messages.back();
+    QCOMPARE(Text(last.caption), QStringLiteral("Trust Manager"));
+    QCOMPARE(Text(last.text), QStringLiteral("Trust Zone Template Created!"));
+    QCOMPARE(frontend_.openedFolders.size(), std::size_t(1));
+    QVERIFY(std::filesystem::is_directory(dir_->file("BSP/SampleCode/TrustZone/SecureApp")));
+    QVERIFY(dialog_->isVisible());
 }
 
 void DialogTest::aboutBox() {
