@@ -41,7 +41,8 @@ void WriteText(const stdfs::path& path, const std::string& text) {
 
 std::string Filler(const std::string& name) {
     std::string text;
-    for (int line = 0; line < 400; ++line) text += name + " line " + std::to_string(line) + " @VALUE@\n";
+    for (int line = 0; line < 400; ++line)
+        text += name + " line " + std::to_string(line) + " @VALUE@\n";
     return text;
 }
 
@@ -53,13 +54,24 @@ f = assert(io.open(fmain, "wb")); f:write(s); f:close()
 )lua";
 
 void WriteSyntheticTemplates(const stdfs::path& root) {
-    const char* const files[] = {
-        "Secure/KEIL/Secure.uvprojx", "Secure/KEIL/Secure.uvoptx", "Secure/KEIL/secure.sct",
-        "Secure/IAR/Secure.eww", "Secure/IAR/Secure.ewd", "Secure/IAR/Secure.ewp", "Secure/main.c",
-        "Nonsecure/KEIL/Nonsecure.uvprojx", "Nonsecure/KEIL/Nonsecure.uvoptx",
-        "Nonsecure/IAR/Nonsecure.eww", "Nonsecure/IAR/Nonsecure.ewd", "Nonsecure/IAR/Nonsecure.ewp",
-        "Nonsecure/main_ns.c", "partition_V6048.h", "xom/xom_func.c", "xom/xom_func.h",
-        "TrustZone.uvmpw", "TrustZone.eww"};
+    const char* const files[] = {"Secure/KEIL/Secure.uvprojx",
+                                 "Secure/KEIL/Secure.uvoptx",
+                                 "Secure/KEIL/secure.sct",
+                                 "Secure/IAR/Secure.eww",
+                                 "Secure/IAR/Secure.ewd",
+                                 "Secure/IAR/Secure.ewp",
+                                 "Secure/main.c",
+                                 "Nonsecure/KEIL/Nonsecure.uvprojx",
+                                 "Nonsecure/KEIL/Nonsecure.uvoptx",
+                                 "Nonsecure/IAR/Nonsecure.eww",
+                                 "Nonsecure/IAR/Nonsecure.ewd",
+                                 "Nonsecure/IAR/Nonsecure.ewp",
+                                 "Nonsecure/main_ns.c",
+                                 "partition_V6048.h",
+                                 "xom/xom_func.c",
+                                 "xom/xom_func.h",
+                                 "TrustZone.uvmpw",
+                                 "TrustZone.eww"};
     for (const char* file : files) WriteText(root / "ZQD" / file, Filler(file));
     WriteText(root / "tes.lua", kSyntheticScript);
     WriteText(root / "tens.lua", kSyntheticScript);
@@ -77,7 +89,8 @@ bool CopyWorkingFolder(const stdfs::path& source, const stdfs::path& root) {
 }
 
 void MakeBspFolder(const stdfs::path& bsp) {
-    for (const char* folder : {"Library/Device/Quorvex/V6048", "Library/CMSIS", "Library/StdDriver"}) {
+    for (const char* folder :
+         {"Library/Device/Quorvex/V6048", "Library/CMSIS", "Library/StdDriver"}) {
         stdfs::create_directories(bsp / folder);
     }
 }
@@ -91,13 +104,14 @@ velmora::PartitionConfig BenchConfiguration(const std::wstring& bsp) {
     config.bspPath = bsp;
     config.nsba = 0x10040000;
     config.sramNsba = 0x30008000;
-    for (velmora::PeripheralEntry& p : config.peripherals) p.state = velmora::IsAlwaysSecure(p.name) ? 0 : 1;
+    for (velmora::PeripheralEntry& p : config.peripherals)
+        p.state = velmora::IsAlwaysSecure(p.name) ? 0 : 1;
     const unsigned secureXom[] = {0b0001, 0b0010, 0, 0, 0};
     const unsigned nonSecureXom[] = {0b0100, 0b1000, 0, 0, 0};
     for (unsigned i = 0; i < 5; ++i) {
-        velmora::AddProjectRow(config.projects, L"Secure" + std::to_wstring(i), 0, i * 0x6000, 0x4000,
-                               0x20000000 + i * 0x1000, 0x3A000 + i * 0x1000, 0x800, secureXom[i],
-                               i == 0 ? L"NonSecure0" : L"", L"");
+        velmora::AddProjectRow(config.projects, L"Secure" + std::to_wstring(i), 0, i * 0x6000,
+                               0x4000, 0x20000000 + i * 0x1000, 0x3A000 + i * 0x1000, 0x800,
+                               secureXom[i], i == 0 ? L"NonSecure0" : L"", L"");
     }
     for (unsigned i = 0; i < 5; ++i) {
         velmora::AddProjectRow(config.projects, L"NonSecure" + std::to_wstring(i), 1,
@@ -121,7 +135,8 @@ public:
         messages.push_back(text);
         return velmora::MessageAnswer::Ok;
     }
-    std::optional<std::wstring> pickFolder(const std::wstring&, const std::wstring&, bool) override {
+    std::optional<std::wstring> pickFolder(const std::wstring&, const std::wstring&,
+                                           bool) override {
         return std::nullopt;
     }
     std::optional<std::wstring> pickFile(const std::wstring&, const std::wstring&,
@@ -190,7 +205,8 @@ void RunBare(const RecordedRun& run, const std::wstring& from, const std::wstrin
             }
             lua_setfield(state, LUA_GLOBALSINDEX, global.name.c_str());
         }
-        if (lua_pcall(state, 0, 0, 0) != 0) std::fprintf(stderr, "floor: %s\n", lua_tostring(state, -1));
+        if (lua_pcall(state, 0, 0, 0) != 0)
+            std::fprintf(stderr, "floor: %s\n", lua_tostring(state, -1));
     }
     lua_close(state);
 }
@@ -204,8 +220,10 @@ std::wstring GlobalText(const RecordedRun& run, const char* name) {
 
 void RenameProjectFiles(const stdfs::path& project, const std::string& from, const std::string& to,
                         const std::string& mainFile) {
-    for (const char* ext : {".uvprojx", ".uvoptx"}) stdfs::rename(project / "KEIL" / (from + ext), project / "KEIL" / (to + ext));
-    for (const char* ext : {".eww", ".ewd", ".ewp"}) stdfs::rename(project / "IAR" / (from + ext), project / "IAR" / (to + ext));
+    for (const char* ext : {".uvprojx", ".uvoptx"})
+        stdfs::rename(project / "KEIL" / (from + ext), project / "KEIL" / (to + ext));
+    for (const char* ext : {".eww", ".ewd", ".ewp"})
+        stdfs::rename(project / "IAR" / (from + ext), project / "IAR" / (to + ext));
     stdfs::rename(project / mainFile, project / ("main_" + to + ".c"));
 }
 
@@ -215,7 +233,8 @@ void CopyXomFiles(const RecordedRun& run, const stdfs::path& project) {
         const std::string k = global.name.substr(7);
         for (const char* ext : {"c", "h"}) {
             stdfs::copy_file(stdfs::path("ZQD") / "xom" / (std::string("xom_func.") + ext),
-                             project / ("xom" + k + "_func." + ext), stdfs::copy_options::overwrite_existing);
+                             project / ("xom" + k + "_func." + ext),
+                             stdfs::copy_options::overwrite_existing);
         }
     }
 }
@@ -231,8 +250,10 @@ double TimeFloor(const std::vector<RecordedRun>& runs, const std::wstring& gener
         const bool secure = run.script == L"tes.lua";
         const std::string name = velmora::ToNarrow(GlobalText(run, "prjname"));
         const stdfs::path project = out / name;
-        stdfs::copy(stdfs::path("ZQD") / (secure ? "Secure" : "Nonsecure"), project, stdfs::copy_options::recursive);
-        RenameProjectFiles(project, secure ? "Secure" : "Nonsecure", name, secure ? "main.c" : "main_ns.c");
+        stdfs::copy(stdfs::path("ZQD") / (secure ? "Secure" : "Nonsecure"), project,
+                    stdfs::copy_options::recursive);
+        RenameProjectFiles(project, secure ? "Secure" : "Nonsecure", name,
+                           secure ? "main.c" : "main_ns.c");
         if (secure) {
             stdfs::copy_file(stdfs::path("ZQD") / "partition_V6048.h", out / "partition_V6048.h",
                              stdfs::copy_options::overwrite_existing);
@@ -247,8 +268,9 @@ double TimeFloor(const std::vector<RecordedRun>& runs, const std::wstring& gener
 
 int main(int argc, char** argv) {
     velmora::UseUserLocale();
-    const stdfs::path root = stdfs::temp_directory_path() /
-                             ("velmora-bench-" + std::to_string(Clock::now().time_since_epoch().count()));
+    const stdfs::path root =
+        stdfs::temp_directory_path() /
+        ("velmora-bench-" + std::to_string(Clock::now().time_since_epoch().count()));
     stdfs::create_directories(root);
     const bool real = argc > 1 && CopyWorkingFolder(stdfs::absolute(argv[1]), root);
     if (!real) WriteSyntheticTemplates(root);
@@ -276,9 +298,12 @@ int main(int argc, char** argv) {
     }
     const double bestGeneration = *std::min_element(generation.begin(), generation.end());
     const double bestFloor = *std::min_element(floor.begin(), floor.end());
-    std::fprintf(stderr, "templates: %s (%s)\n", real ? "given working folder" : "synthetic", root.string().c_str());
-    std::fprintf(stderr, "generate 10 projects: %.3f ms (best of %d)\n", bestGeneration * 1e3, kRounds);
-    std::fprintf(stderr, "floor (plain copy + bare Lua): %.3f ms (best of %d)\n", bestFloor * 1e3, kRounds);
+    std::fprintf(stderr, "templates: %s (%s)\n", real ? "given working folder" : "synthetic",
+                 root.string().c_str());
+    std::fprintf(stderr, "generate 10 projects: %.3f ms (best of %d)\n", bestGeneration * 1e3,
+                 kRounds);
+    std::fprintf(stderr, "floor (plain copy + bare Lua): %.3f ms (best of %d)\n", bestFloor * 1e3,
+                 kRounds);
     std::fprintf(stderr, "ratio: %.3f\n", bestGeneration / bestFloor);
     std::error_code ec;
     stdfs::current_path(root.parent_path(), ec);

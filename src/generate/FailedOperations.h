@@ -1,7 +1,7 @@
 #pragma once
 // The file operations of one generation that did not succeed, in the order they
-// failed, one readable line each (a repeated failure is listed once). Generation goes on past them; at the end they
-// replace the plain completion message.
+// failed, one readable line each (a repeated failure is listed once). Generation
+// goes on past them; at the end they replace the plain completion message.
 
 #include <string>
 #include <vector>

@@ -14,10 +14,11 @@ struct GenerationContext {
     std::wstring outputFolder;
     std::wstring bspPath;
     std::wstring rpath;
-    std::uint32_t allNscBase = 0xFFFFFFFF;  // lowest NSC base of the secure projects
-    std::uint32_t allNscSize = 0;           // their NSC sizes summed, modulo 2^32
+    std::uint32_t allNscBase = 0xFFFFFFFF;     // lowest NSC base of the secure projects
+    std::uint32_t allNscSize = 0;              // their NSC sizes summed, modulo 2^32
     std::vector<std::wstring> secureProjects;  // names, in row order
-    std::vector<std::wstring> nscLibraries;    // secure projects with an NSC size, appended as generated
+    // Secure projects with an NSC size, appended as each is generated.
+    std::vector<std::wstring> nscLibraries;
 };
 
 // State texts compared exactly: "S" secure, "NS" non-secure (validation allows no other).

@@ -11,14 +11,14 @@ namespace velmora {
 ProjectGenerator::ProjectGenerator(const PartitionConfig& config, GenerationContext& context,
                                    Frontend& frontend, ScriptTrace* trace,
                                    FailedOperations& failures)
-    : config_(config), context_(context), frontend_(frontend), trace_(trace),
-      failures_(failures) {}
+    : config_(config), context_(context), frontend_(frontend), trace_(trace), failures_(failures) {}
 
 void ProjectGenerator::CopyWorkspaceFiles() {
     const std::wstring& o = context_.outputFolder;
     // Only the multi-project workspace is looked at: once it exists, a second run
     // leaves both workspaces as the user may have edited them.
-    if (config_.projects.rows.empty() || fs::Exists(fs::ToPath(WorkspaceFile(o, L"TrustZone.uvmpw")))) {
+    if (config_.projects.rows.empty() ||
+        fs::Exists(fs::ToPath(WorkspaceFile(o, L"TrustZone.uvmpw")))) {
         return;
     }
     CopyReplacing(TemplateSource(L".\\ZQD\\TrustZone.uvmpw"), WorkspaceFile(o, L"TrustZone.uvmpw"));

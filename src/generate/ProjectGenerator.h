@@ -14,8 +14,8 @@ namespace velmora {
 
 class ProjectGenerator {
 public:
-    ProjectGenerator(const PartitionConfig& config, GenerationContext& context,
-                     Frontend& frontend, ScriptTrace* trace, FailedOperations& failures);
+    ProjectGenerator(const PartitionConfig& config, GenerationContext& context, Frontend& frontend,
+                     ScriptTrace* trace, FailedOperations& failures);
 
     // ".\ZQD\TrustZone.uvmpw" and ".\ZQD\TrustZone.eww" into the output folder, when
     // the table has a row and the output holds no "TrustZone.uvmpw" yet.

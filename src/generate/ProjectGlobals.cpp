@@ -30,8 +30,8 @@ void SetCodeAndData(ScriptHost& host, const ProjectEntry& project) {
     host.SetNumber("rw", ReadGeneratorHex(project.rwBase));
 }
 
-void SetNumberedNames(ScriptHost& host, const char* prefix,
-                      const std::vector<std::wstring>& names, bool skipEmpty) {
+void SetNumberedNames(ScriptHost& host, const char* prefix, const std::vector<std::wstring>& names,
+                      bool skipEmpty) {
     for (std::size_t j = 0; j < names.size(); ++j) {
         if (skipEmpty && names[j].empty()) continue;
         host.SetString(Numbered(prefix, j), names[j]);

@@ -18,8 +18,8 @@ struct ScriptGlobal {
     enum class Kind { Text, Number, Function };
     std::string name;
     Kind kind = Kind::Text;
-    std::wstring text;          // Text only
-    std::uint32_t number = 0;   // Number only
+    std::wstring text;         // Text only
+    std::uint32_t number = 0;  // Number only
 };
 
 // Watches what a host hands to its scripts; tests use it to see the exact globals

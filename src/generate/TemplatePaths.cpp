@@ -47,12 +47,14 @@ std::vector<FileMove> ProjectFileMoves(const std::wstring& o, const std::wstring
                                        const std::wstring& templateName,
                                        const std::wstring& mainFileName) {
     std::vector<FileMove> moves;
-    const std::pair<const wchar_t*, const wchar_t*> toolChainFiles[] = {
-        {L"KEIL", L".uvprojx"}, {L"KEIL", L".uvoptx"}, {L"IAR", L".eww"},
-        {L"IAR", L".ewd"},      {L"IAR", L".ewp"}};
+    const std::pair<const wchar_t*, const wchar_t*> toolChainFiles[] = {{L"KEIL", L".uvprojx"},
+                                                                        {L"KEIL", L".uvoptx"},
+                                                                        {L"IAR", L".eww"},
+                                                                        {L"IAR", L".ewd"},
+                                                                        {L"IAR", L".ewp"}};
     for (const auto& [folder, extension] : toolChainFiles) {
-        moves.push_back({Join({o, p, folder, templateName + extension}),
-                         Join({o, p, folder, p + extension})});
+        moves.push_back(
+            {Join({o, p, folder, templateName + extension}), Join({o, p, folder, p + extension})});
     }
     moves.push_back({Join({o, p, mainFileName}), MainFile(o, p)});
     return moves;

@@ -11,11 +11,11 @@ namespace velmora {
 // A relative path written with backslashes (".\ZQD\Secure"), in the platform's form.
 std::wstring TemplateSource(const std::wstring& relative);
 
-std::wstring ProjectFolder(const std::wstring& o, const std::wstring& p);           // O\P
-std::wstring MainFile(const std::wstring& o, const std::wstring& p);                // O\P\main_P.c
-std::wstring ScatterFile(const std::wstring& o, const std::wstring& p);             // O\P\KEIL\secure.sct
-std::wstring PartitionHeader(const std::wstring& o);                                // O\partition_V6048.h
-std::wstring WorkspaceFile(const std::wstring& o, const std::wstring& fileName);    // O\fileName
+std::wstring ProjectFolder(const std::wstring& o, const std::wstring& p);  // O\P
+std::wstring MainFile(const std::wstring& o, const std::wstring& p);       // O\P\main_P.c
+std::wstring ScatterFile(const std::wstring& o, const std::wstring& p);    // O\P\KEIL\secure.sct
+std::wstring PartitionHeader(const std::wstring& o);                       // O\partition_V6048.h
+std::wstring WorkspaceFile(const std::wstring& o, const std::wstring& fileName);  // O\fileName
 // O\P\xomK_func.c or .h, for extension L"c" or L"h".
 std::wstring XomFunctionFile(const std::wstring& o, const std::wstring& p, int k,
                              const std::wstring& extension);

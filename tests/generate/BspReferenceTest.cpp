@@ -11,7 +11,7 @@ using test::P;
 struct RpathCase {
     const wchar_t* outputFolder;  // '/' stands for the platform's separator
     const wchar_t* bspPath;
-    const wchar_t* rpath;         // nullptr: the BSP folder must be picked
+    const wchar_t* rpath;  // nullptr: the BSP folder must be picked
 };
 
 class BspReferencePath : public ::testing::TestWithParam<RpathCase> {};
@@ -42,10 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
         RpathCase{L"E/copy/D/BSP/out", L"D/BSP", L"D/BSP/"},
         // A BSP path given with a trailing separator counts its folder levels the same.
         RpathCase{L"D/BSP/out", L"D/BSP/", L"..\\..\\..\\"},
-        RpathCase{L"D/BSP/out/", L"D/BSP", L"..\\..\\..\\"},
-        RpathCase{L"E/out", L"", nullptr},
-        RpathCase{L"E/out", L"D", nullptr},
-        RpathCase{L"D/out", L"D", L"..\\..\\..\\"}));
+        RpathCase{L"D/BSP/out/", L"D/BSP", L"..\\..\\..\\"}, RpathCase{L"E/out", L"", nullptr},
+        RpathCase{L"E/out", L"D", nullptr}, RpathCase{L"D/out", L"D", L"..\\..\\..\\"}));
 
 }  // namespace
 }  // namespace velmora

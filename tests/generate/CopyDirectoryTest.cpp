@@ -106,8 +106,9 @@ TEST_F(CopyDirectoryTest, MergesIntoAnExistingDestination) {
 TEST_F(CopyDirectoryTest, EmptySourceTracesOnlyTheDotEntries) {
     const CopyRun run = Copy(source / "e", destination);
     EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.trace, (std::vector<std::string>{"Flolder name e", "Create folder " + N(destination),
-                                                   "First file name: .", "Next file name: .."}));
+    EXPECT_EQ(run.trace,
+              (std::vector<std::string>{"Flolder name e", "Create folder " + N(destination),
+                                        "First file name: .", "Next file name: .."}));
     EXPECT_TRUE(fs::IsDirectoryEmpty(destination));
 }
 
@@ -115,10 +116,12 @@ TEST_F(CopyDirectoryTest, MissingSourceStillCreatesTheDestination) {
     FailedOperations failures;
     const CopyRun run = Copy(dir.file("src") / "Nothing", destination, &failures);
     EXPECT_EQ(run.result, -1);
-    EXPECT_EQ(run.trace, (std::vector<std::string>{"Flolder name Nothing", "Create folder " + N(destination)}));
+    EXPECT_EQ(run.trace, (std::vector<std::string>{"Flolder name Nothing",
+                                                   "Create folder " + N(destination)}));
     EXPECT_TRUE(stdfs::is_directory(destination));
     ASSERT_EQ(failures.lines().size(), 1u);
-    EXPECT_EQ(failures.lines()[0], L"Unable to read folder " + (dir.file("src") / "Nothing").wstring());
+    EXPECT_EQ(failures.lines()[0],
+              L"Unable to read folder " + (dir.file("src") / "Nothing").wstring());
 }
 
 TEST_F(CopyDirectoryTest, SourceWithoutSeparatorIsNamedWhole) {
@@ -145,7 +148,8 @@ TEST_F(CopyDirectoryTest, FailuresAreCollectedAndTheWalkGoesOn) {
     EXPECT_EQ(run.result, 0);
     const std::vector<std::wstring> expected = {
         L"Unable to create folder " + unreachable.wstring(),
-        L"Unable to copy " + (source / "a.txt").wstring() + L" to " + (unreachable / "a.txt").wstring(),
+        L"Unable to copy " + (source / "a.txt").wstring() + L" to " +
+            (unreachable / "a.txt").wstring(),
         L"Unable to create folder " + (unreachable / "e").wstring(),
         L"Unable to create folder " + (unreachable / "sub").wstring(),
         L"Unable to copy " + (source / "sub" / "b.txt").wstring() + L" to " +
@@ -153,7 +157,8 @@ TEST_F(CopyDirectoryTest, FailuresAreCollectedAndTheWalkGoesOn) {
     };
     EXPECT_EQ(failures.lines(), expected);
     // Every entry was still visited.
-    EXPECT_EQ(run.trace.back(), "copy older " + N(source / "sub") + " to " + N(unreachable / "sub"));
+    EXPECT_EQ(run.trace.back(),
+              "copy older " + N(source / "sub") + " to " + N(unreachable / "sub"));
 }
 
 }  // namespace

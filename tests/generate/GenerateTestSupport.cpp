@@ -12,15 +12,24 @@ namespace velmora::test {
 
 void WriteTemplateTree(const TempDir& dir) {
     const char* const files[] = {
-        "ZQD/Secure/KEIL/Secure.uvprojx",       "ZQD/Secure/KEIL/Secure.uvoptx",
-        "ZQD/Secure/KEIL/secure.sct",           "ZQD/Secure/IAR/Secure.eww",
-        "ZQD/Secure/IAR/Secure.ewd",            "ZQD/Secure/IAR/Secure.ewp",
-        "ZQD/Secure/main.c",                    "ZQD/Nonsecure/KEIL/Nonsecure.uvprojx",
-        "ZQD/Nonsecure/KEIL/Nonsecure.uvoptx",  "ZQD/Nonsecure/IAR/Nonsecure.eww",
-        "ZQD/Nonsecure/IAR/Nonsecure.ewd",      "ZQD/Nonsecure/IAR/Nonsecure.ewp",
-        "ZQD/Nonsecure/main_ns.c",              "ZQD/partition_V6048.h",
-        "ZQD/xom/xom_func.c",                   "ZQD/xom/xom_func.h",
-        "ZQD/TrustZone.uvmpw",                  "ZQD/TrustZone.eww",
+        "ZQD/Secure/KEIL/Secure.uvprojx",
+        "ZQD/Secure/KEIL/Secure.uvoptx",
+        "ZQD/Secure/KEIL/secure.sct",
+        "ZQD/Secure/IAR/Secure.eww",
+        "ZQD/Secure/IAR/Secure.ewd",
+        "ZQD/Secure/IAR/Secure.ewp",
+        "ZQD/Secure/main.c",
+        "ZQD/Nonsecure/KEIL/Nonsecure.uvprojx",
+        "ZQD/Nonsecure/KEIL/Nonsecure.uvoptx",
+        "ZQD/Nonsecure/IAR/Nonsecure.eww",
+        "ZQD/Nonsecure/IAR/Nonsecure.ewd",
+        "ZQD/Nonsecure/IAR/Nonsecure.ewp",
+        "ZQD/Nonsecure/main_ns.c",
+        "ZQD/partition_V6048.h",
+        "ZQD/xom/xom_func.c",
+        "ZQD/xom/xom_func.h",
+        "ZQD/TrustZone.uvmpw",
+        "ZQD/TrustZone.eww",
     };
     for (const char* file : files) dir.writeFile(file, std::string("template ") + file + "\n");
 }
@@ -113,11 +122,13 @@ void ExpectRunGlobals(const RecordingTrace::Run& hostRun, const FoundGlobals& sc
     std::vector<std::string> wanted;
     for (const Expected& e : expected) wanted.push_back(Describe(e));
     std::vector<std::string> setByHost;
-    for (const ScriptGlobal& global : hostRun.globals) setByHost.push_back(Describe(AsExpected(global)));
+    for (const ScriptGlobal& global : hostRun.globals)
+        setByHost.push_back(Describe(AsExpected(global)));
     EXPECT_EQ(setByHost, wanted) << "globals set by the host, in order";
 
     std::vector<std::string> foundByScript;
-    for (const auto& [name, found] : scriptRun) foundByScript.push_back(name + " " + found.first + " " + found.second);
+    for (const auto& [name, found] : scriptRun)
+        foundByScript.push_back(name + " " + found.first + " " + found.second);
     std::vector<std::string> wantedSorted = wanted;
     std::sort(wantedSorted.begin(), wantedSorted.end());
     EXPECT_EQ(foundByScript, wantedSorted) << "globals the script found besides the standard ones";

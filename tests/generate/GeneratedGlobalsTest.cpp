@@ -24,10 +24,10 @@ protected:
 };
 
 std::vector<Expected> FreshSecurityWords() {
-    return {Number("pnsset0", 0x1012200), Number("pnsset1", 0x60000),
-            Number("pnsset2", 0xF0221AA), Number("pnsset3", 0x3F001F),
-            Number("pnsset4", 0x70007),   Number("pnsset5", 0x2330001),
-            Number("pnsset6", 0x30001),   Number("ionsset", 0xFF),
+    return {Number("pnsset0", 0x1012200),    Number("pnsset1", 0x60000),
+            Number("pnsset2", 0xF0221AA),    Number("pnsset3", 0x3F001F),
+            Number("pnsset4", 0x70007),      Number("pnsset5", 0x2330001),
+            Number("pnsset6", 0x30001),      Number("ionsset", 0xFF),
             Number("intnsset0", 0x11FF0040), Number("intnsset1", 0x5DFB16F4),
             Number("intnsset2", 0x1F0FD99),  Number("intnsset3", 0x24)};
 }
@@ -47,33 +47,38 @@ TEST_F(GeneratedGlobalsTest, SecureAndNonSecureProjectsGetExactlyTheirGlobals) {
     const std::wstring o = Out();
     const std::wstring bspReference = config.bspPath + test::P(L"/");
 
-    std::vector<Expected> secure = {
-        Text("rpath", bspReference),
-        Text("fpath", o),
-        Text("fmain", Out(L"Sec/main_Sec.c")),
-        Text("fscatter", Out(L"Sec/KEIL/secure.sct")),
-        Text("fpartition", Out(L"partition_V6048.h")),
-        Text("prjname", L"Sec"),
-        Number("nsba", 0x10040000),
-        Number("nssramba", 0x30008000),
-        Text("bsppath", config.bspPath)};
+    std::vector<Expected> secure = {Text("rpath", bspReference),
+                                    Text("fpath", o),
+                                    Text("fmain", Out(L"Sec/main_Sec.c")),
+                                    Text("fscatter", Out(L"Sec/KEIL/secure.sct")),
+                                    Text("fpartition", Out(L"partition_V6048.h")),
+                                    Text("prjname", L"Sec"),
+                                    Number("nsba", 0x10040000),
+                                    Number("nssramba", 0x30008000),
+                                    Text("bsppath", config.bspPath)};
     for (const Expected& word : FreshSecurityWords()) secure.push_back(word);
     const std::vector<Expected> secureRest = {
-        Number("ro", 0x0),           Number("rosize", 0x3f000),     Number("rw", 0x20000000),
-        Number("rwsize", 0x8000),    Number("nsc", 0x3f000),        Number("nscsize", 0x800),
-        Number("all_nsc", 0x3f000),  Number("all_nscsize", 0x800),  Number("next_boot", 0x10040000),
-        Number("next_boot_ns", 1),   Text("str_next_boot", L"App"), Number("xombase1", 0x10000),
-        Number("xomsize1", 0x800),   Number("xombase3", 0x12000),   Number("xomsize3", 0x1000)};
+        Number("ro", 0x0),          Number("rosize", 0x3f000),     Number("rw", 0x20000000),
+        Number("rwsize", 0x8000),   Number("nsc", 0x3f000),        Number("nscsize", 0x800),
+        Number("all_nsc", 0x3f000), Number("all_nscsize", 0x800),  Number("next_boot", 0x10040000),
+        Number("next_boot_ns", 1),  Text("str_next_boot", L"App"), Number("xombase1", 0x10000),
+        Number("xomsize1", 0x800),  Number("xombase3", 0x12000),   Number("xomsize3", 0x1000)};
     secure.insert(secure.end(), secureRest.begin(), secureRest.end());
 
-    const std::vector<Expected> nonSecure = {
-        Text("rpath", bspReference),     Text("fpath", o),
-        Text("fmain", Out(L"App/main_App.c")), Text("prjname", L"App"),
-        Text("sprj0", L"Sec"),           Number("nsba", 0x10040000),
-        Number("nssramba", 0x30008000),  Number("ro", 0x10040000),
-        Number("rosize", 0x40000),       Number("rw", 0x30008000),
-        Number("next_boot", 4294967295), Text("nsclib0", L"Sec"),
-        Number("xombase0", 0x10070000),  Number("xomsize0", 0x1000)};
+    const std::vector<Expected> nonSecure = {Text("rpath", bspReference),
+                                             Text("fpath", o),
+                                             Text("fmain", Out(L"App/main_App.c")),
+                                             Text("prjname", L"App"),
+                                             Text("sprj0", L"Sec"),
+                                             Number("nsba", 0x10040000),
+                                             Number("nssramba", 0x30008000),
+                                             Number("ro", 0x10040000),
+                                             Number("rosize", 0x40000),
+                                             Number("rw", 0x30008000),
+                                             Number("next_boot", 4294967295),
+                                             Text("nsclib0", L"Sec"),
+                                             Number("xombase0", 0x10070000),
+                                             Number("xomsize0", 0x1000)};
 
     ASSERT_EQ(trace.runs.size(), 2u);
     ASSERT_EQ(runs().size(), 2u);
@@ -97,8 +102,10 @@ TEST_F(GeneratedGlobalsTest, SummaryAndListsCoverAllSecureProjectsWhateverTheRow
     EXPECT_EQ(found[1].at("prjname").second, "B");
     EXPECT_EQ(found[2].at("prjname").second, "N") << "non-secure rows come after every secure one";
     for (int secureRun = 0; secureRun < 2; ++secureRun) {
-        EXPECT_EQ(found[static_cast<std::size_t>(secureRun)].at("all_nsc").second, std::to_string(0x3E000));
-        EXPECT_EQ(found[static_cast<std::size_t>(secureRun)].at("all_nscsize").second, std::to_string(0x1800));
+        EXPECT_EQ(found[static_cast<std::size_t>(secureRun)].at("all_nsc").second,
+                  std::to_string(0x3E000));
+        EXPECT_EQ(found[static_cast<std::size_t>(secureRun)].at("all_nscsize").second,
+                  std::to_string(0x1800));
     }
     EXPECT_EQ(found[0].at("next_boot").second, "4294967295");
     EXPECT_EQ(found[0].at("next_boot_ns").second, "0");
@@ -108,8 +115,8 @@ TEST_F(GeneratedGlobalsTest, SummaryAndListsCoverAllSecureProjectsWhateverTheRow
 
     const std::vector<std::string> order = test::NamesInOrder(trace.runs[2]);
     const std::vector<std::string> expectedOrder = {
-        "rpath", "fpath", "fmain", "prjname", "sprj0", "sprj1", "nsba", "nssramba",
-        "ro",    "rosize", "rw",   "next_boot", "nsclib0", "nsclib1"};
+        "rpath",    "fpath", "fmain",  "prjname", "sprj0",     "sprj1",   "nsba",
+        "nssramba", "ro",    "rosize", "rw",      "next_boot", "nsclib0", "nsclib1"};
     EXPECT_EQ(order, expectedOrder);
     EXPECT_EQ(found[2].at("sprj1").second, "B");
     EXPECT_EQ(found[2].at("nsclib1").second, "B");
@@ -117,8 +124,10 @@ TEST_F(GeneratedGlobalsTest, SummaryAndListsCoverAllSecureProjectsWhateverTheRow
 }
 
 TEST_F(GeneratedGlobalsTest, NextBootToASecureProjectIsNotNonSecure) {
-    AddProjectRow(config.projects, L"Boot", 0, 0x0, 0x1000, 0x20000000, 0x3F000, 0x800, 0, L"Second", L"");
-    AddProjectRow(config.projects, L"Second", 0, 0x2000, 0x1000, 0x20001000, 0x3E000, 0x800, 0, L"", L"");
+    AddProjectRow(config.projects, L"Boot", 0, 0x0, 0x1000, 0x20000000, 0x3F000, 0x800, 0,
+                  L"Second", L"");
+    AddProjectRow(config.projects, L"Second", 0, 0x2000, 0x1000, 0x20001000, 0x3E000, 0x800, 0, L"",
+                  L"");
     ASSERT_EQ(Generate().outcome, GenerationOutcome::Completed);
     const auto found = runs();
     ASSERT_EQ(found.size(), 2u);
@@ -128,8 +137,9 @@ TEST_F(GeneratedGlobalsTest, NextBootToASecureProjectIsNotNonSecure) {
 
 TEST_F(GeneratedGlobalsTest, MoreThanTenSecureProjectsAreAllListed) {
     for (int i = 0; i < 11; ++i) {
-        AddProjectRow(config.projects, L"S" + std::to_wstring(i), 0, 0x1000u * static_cast<unsigned>(i),
-                      0x800, 0x20000000, 0x3F000, 0x800, 0, L"", L"");
+        AddProjectRow(config.projects, L"S" + std::to_wstring(i), 0,
+                      0x1000u * static_cast<unsigned>(i), 0x800, 0x20000000, 0x3F000, 0x800, 0, L"",
+                      L"");
     }
     AddProjectRow(config.projects, L"NS", 1, 0x10040000, 0x1000, 0x30008000, 0, 0, 0, L"", L"");
     ASSERT_EQ(Generate().outcome, GenerationOutcome::Completed);
@@ -142,7 +152,8 @@ TEST_F(GeneratedGlobalsTest, MoreThanTenSecureProjectsAreAllListed) {
 
 TEST_F(GeneratedGlobalsTest, SecureProjectWithoutNscIsNoLibrary) {
     AddProjectRow(config.projects, L"Lib", 0, 0x0, 0x1000, 0x20000000, 0x3F000, 0x800, 0, L"", L"");
-    AddProjectRow(config.projects, L"Plain", 0, 0x2000, 0x1000, 0x20001000, 0x3E000, 0, 0, L"", L"");
+    AddProjectRow(config.projects, L"Plain", 0, 0x2000, 0x1000, 0x20001000, 0x3E000, 0, 0, L"",
+                  L"");
     AddProjectRow(config.projects, L"App", 1, 0x10040000, 0x1000, 0x30008000, 0, 0, 0, L"", L"");
     ASSERT_EQ(Generate().outcome, GenerationOutcome::Completed);
     const auto found = runs();
@@ -167,7 +178,8 @@ TEST_F(GeneratedGlobalsTest, CellsAreReadWithTheGeneratorsOwnHexReading) {
 }
 
 TEST_F(GeneratedGlobalsTest, SecurityWordsFollowThePeripheralStates) {
-    for (PeripheralEntry& peripheral : config.peripherals) peripheral.state = peripheral.name == L"UART0" ? 1 : 0;
+    for (PeripheralEntry& peripheral : config.peripherals)
+        peripheral.state = peripheral.name == L"UART0" ? 1 : 0;
     AddProjectRow(config.projects, L"Sec", 0, 0, 0x1000, 0x20000000, 0x3F000, 0x800, 0, L"", L"");
     ASSERT_EQ(Generate().outcome, GenerationOutcome::Completed);
     const auto found = runs();

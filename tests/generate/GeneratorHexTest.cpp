@@ -20,9 +20,9 @@ TEST_P(GeneratorHexReading, ReadsLikeASignedLongConversionInBase16) {
 INSTANTIATE_TEST_SUITE_P(
     Edges, GeneratorHexReading,
     ::testing::Values(HexCase{L"0x3f000", 0x3F000}, HexCase{L"3F000", 0x3F000},
-                      HexCase{L"0X10040000", 0x10040000}, HexCase{L"0x1fzz", 0x1F},
-                      HexCase{L"", 0}, HexCase{L"zz", 0}, HexCase{L"0x", 0},
-                      HexCase{L"0xg", 0}, HexCase{L"  0x10", 0x10}, HexCase{L"\t\n0x10", 0x10},
+                      HexCase{L"0X10040000", 0x10040000}, HexCase{L"0x1fzz", 0x1F}, HexCase{L"", 0},
+                      HexCase{L"zz", 0}, HexCase{L"0x", 0}, HexCase{L"0xg", 0},
+                      HexCase{L"  0x10", 0x10}, HexCase{L"\t\n0x10", 0x10},
                       HexCase{L"0x7FFFFFFF", 0x7FFFFFFF}, HexCase{L"0x80000000", 0x7FFFFFFF},
                       HexCase{L"0xFFFFFFFF", 0x7FFFFFFF}, HexCase{L"0x123456789", 0x7FFFFFFF},
                       HexCase{L"0x000000000000010", 0x10}, HexCase{L"+0x20", 0x20},

@@ -62,7 +62,8 @@ TEST_F(ImportKeilProjectTest, ElevenAddprjCallsAppendElevenRows) {
 }
 
 TEST_F(ImportKeilProjectTest, NonZeroStateGivesANonSecureRowWithoutNsc) {
-    Import(R"(addprj("App", 2, 0x10040000, 0x40000, 0x30008000, 0x3F000, 0x800, 0, 0, 0, 0, "Existing", ""))");
+    Import(R"(addprj("App", 2, 0x10040000, 0x40000, 0x30008000, 0x3F000, 0x800,
+                      0, 0, 0, 0, "Existing", ""))");
     ASSERT_EQ(config.projects.size(), 2);
     EXPECT_EQ(Row(1).stateText, L"NS");
     EXPECT_EQ(Row(1).nscBase, L"");
@@ -138,7 +139,8 @@ TEST_F(ImportKeilProjectTest, MissingImportScriptChangesNothing) {
     const ImportResult result = ImportKeilProject(config, L"/p/demo.uvprojx", ui, &trace);
     EXPECT_FALSE(result.succeeded);
     ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].text.rfind(L"cannot run configuration file: cannot open ldp.lua", 0), 0u);
+    EXPECT_EQ(ui.messages[0].text.rfind(L"cannot run configuration file: cannot open ldp.lua", 0),
+              0u);
     EXPECT_EQ(config.projects.size(), 1);
 }
 

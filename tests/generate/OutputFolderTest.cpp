@@ -17,7 +17,9 @@ using test::TempDir;
 class OutputFolderTest : public ::testing::Test {
 protected:
     std::wstring Folder(const char* name) const { return dir.file(name).wstring(); }
-    void MakeNonEmpty(const char* name) const { dir.writeFile(std::string(name) + "/old.txt", "old"); }
+    void MakeNonEmpty(const char* name) const {
+        dir.writeFile(std::string(name) + "/old.txt", "old");
+    }
 
     TempDir dir;
     ScriptedFrontend ui;

@@ -107,7 +107,9 @@ TEST_F(ScriptHostTest, ConsoleBoxTakesOnlyTextOrNumberPrintResult) {
     const struct {
         const char* assignment;
         const wchar_t* console;
-    } cases[] = {{"", L""}, {"printResult = 42", L"42"}, {"printResult = {}", L""},
+    } cases[] = {{"", L""},
+                 {"printResult = 42", L"42"},
+                 {"printResult = {}", L""},
                  {"printResult = true", L""}};
     for (const auto& c : cases) {
         ui.clearRecords();
@@ -125,8 +127,8 @@ TEST_F(ScriptHostTest, ErrorObjectThatIsNoTextIsNamed) {
 }
 
 TEST_F(ScriptHostTest, GlobalsMetatableDoesNotBreakTheReport) {
-    EXPECT_FALSE(RunScript(
-        "setmetatable(_G, {__index = function() error('no') end})\nerror('first')"));
+    EXPECT_FALSE(
+        RunScript("setmetatable(_G, {__index = function() error('no') end})\nerror('first')"));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].text, L"s.lua:2: first");
     EXPECT_EQ(ui.messages[1].text, L"");
@@ -137,7 +139,8 @@ TEST_F(ScriptHostTest, MissingScriptReportsTheLoadFailure) {
     EXPECT_FALSE(host.LoadScript(L"missing.lua"));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].caption, L"ERROR");
-    EXPECT_EQ(ui.messages[0].text.rfind(L"cannot run configuration file: cannot open missing.lua", 0), 0u)
+    EXPECT_EQ(
+        ui.messages[0].text.rfind(L"cannot run configuration file: cannot open missing.lua", 0), 0u)
         << WideToUtf8(ui.messages[0].text);
     EXPECT_EQ(ui.messages[1].caption, L"Console");
     EXPECT_EQ(ui.messages[1].text, L"");
@@ -182,7 +185,8 @@ TEST_P(ScriptDbgOutput, WritesArgumentsTabSeparatedWithANewline) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, ScriptDbgOutput,
-                         ::testing::Values(DbgCase{"dbg('a', 'b')", "a\tb\n"}, DbgCase{"dbg()", "\n"},
+                         ::testing::Values(DbgCase{"dbg('a', 'b')", "a\tb\n"},
+                                           DbgCase{"dbg()", "\n"},
                                            DbgCase{"dbg(1, 2.5)", "1\t2.5\n"},
                                            DbgCase{"dbg(nil, true, {})", "nil\ttrue\ttable\n"}));
 

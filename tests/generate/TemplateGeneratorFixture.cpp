@@ -25,7 +25,8 @@ TemplateGeneratorFixture::TemplateGeneratorFixture() : dir(TempDir::Enter) {
 
 GenerationResult TemplateGeneratorFixture::Generate(bool realValidation) {
     TemplateGenerator generator(config, ui, &trace);
-    if (!realValidation) generator.SetValidation([](const PartitionConfig&, Frontend&) { return 0; });
+    if (!realValidation)
+        generator.SetValidation([](const PartitionConfig&, Frontend&) { return 0; });
     ::testing::internal::CaptureStdout();
     GenerationResult result = generator.CreateTemplate();
     stdoutText = ::testing::internal::GetCapturedStdout();

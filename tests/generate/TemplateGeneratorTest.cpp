@@ -18,7 +18,8 @@ namespace stdfs = std::filesystem;
 class TemplateGeneratorTest : public test::TemplateGeneratorFixture {
 protected:
     void AddSecure(const std::wstring& name, unsigned xomMask = 0) {
-        AddProjectRow(config.projects, name, 0, 0, 0x1000, 0x20000000, 0x3F000, 0x800, xomMask, L"", L"");
+        AddProjectRow(config.projects, name, 0, 0, 0x1000, 0x20000000, 0x3F000, 0x800, xomMask, L"",
+                      L"");
     }
     void AddNonSecure(const std::wstring& name) {
         AddProjectRow(config.projects, name, 1, 0x10040000, 0x1000, 0x30008000, 0, 0, 0, L"", L"");
@@ -36,11 +37,11 @@ TEST_F(TemplateGeneratorTest, ProjectFilesTakeTheProjectsNames) {
     AddSecure(L"Sec");
     AddNonSecure(L"App");
     ASSERT_EQ(Generate().outcome, GenerationOutcome::Completed);
-    for (const char* file : {"Sec/KEIL/Sec.uvprojx", "Sec/KEIL/Sec.uvoptx", "Sec/KEIL/secure.sct",
-                             "Sec/IAR/Sec.eww", "Sec/IAR/Sec.ewd", "Sec/IAR/Sec.ewp", "Sec/main_Sec.c",
-                             "App/KEIL/App.uvprojx", "App/KEIL/App.uvoptx", "App/IAR/App.eww",
-                             "App/IAR/App.ewd", "App/IAR/App.ewp", "App/main_App.c",
-                             "partition_V6048.h", "TrustZone.uvmpw", "TrustZone.eww"}) {
+    for (const char* file :
+         {"Sec/KEIL/Sec.uvprojx", "Sec/KEIL/Sec.uvoptx", "Sec/KEIL/secure.sct", "Sec/IAR/Sec.eww",
+          "Sec/IAR/Sec.ewd", "Sec/IAR/Sec.ewp", "Sec/main_Sec.c", "App/KEIL/App.uvprojx",
+          "App/KEIL/App.uvoptx", "App/IAR/App.eww", "App/IAR/App.ewd", "App/IAR/App.ewp",
+          "App/main_App.c", "partition_V6048.h", "TrustZone.uvmpw", "TrustZone.eww"}) {
         EXPECT_TRUE(OutHas(file)) << file;
     }
     for (const char* file : {"Sec/KEIL/Secure.uvprojx", "Sec/main.c", "App/main_ns.c",
@@ -104,14 +105,16 @@ TEST_F(TemplateGeneratorTest, FailedValidationCreatesNothing) {
 }
 
 TEST_F(TemplateGeneratorTest, ValidConfigurationPassesTheRealValidation) {
-    for (const char* folder : {"BSP/Library/Device/Quorvex/V6048", "BSP/Library/CMSIS", "BSP/Library/StdDriver"}) {
+    for (const char* folder :
+         {"BSP/Library/Device/Quorvex/V6048", "BSP/Library/CMSIS", "BSP/Library/StdDriver"}) {
         stdfs::create_directories(dir.file(folder));
     }
     AddProjectRow(config.projects, L"Secure", 0, 0x0, 0x20000, 0x20000000, 0x3f000, 0x1000, 0,
                   L"NonSecure", L"");
     AddNonSecure(L"NonSecure");
     config.projects.rows[1].roSize = L"0x20000";
-    for (int k = 0; k < 4; ++k) SetXomRow(config.xomRegions, k, 0x30000u + 0x1000u * static_cast<unsigned>(k), 0x800, L"");
+    for (int k = 0; k < 4; ++k)
+        SetXomRow(config.xomRegions, k, 0x30000u + 0x1000u * static_cast<unsigned>(k), 0x800, L"");
     ASSERT_EQ(Generate(true).outcome, GenerationOutcome::Completed)
         << (ui.messages.empty() ? std::string() : WideToUtf8(ui.messages[0].text));
     ExpectCompletedAndOpened();
@@ -153,7 +156,8 @@ TEST_F(TemplateGeneratorTest, OutputFolderThatCannotBeCreatedEndsTheCommand) {
     AddSecure(L"Sec");
     EXPECT_EQ(Generate().outcome, GenerationOutcome::OutputFolderUnavailable);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, L"Unable to create the output folder:\n\n  " + config.templatePath);
+    EXPECT_EQ(ui.messages[0].text,
+              L"Unable to create the output folder:\n\n  " + config.templatePath);
     EXPECT_TRUE(trace.runs.empty());
     EXPECT_TRUE(ui.openedFolders.empty());
 }
@@ -170,8 +174,8 @@ TEST_F(TemplateGeneratorTest, FailedCopiesReplaceTheSuccessMessage) {
         L"Unable to copy " + xomH + L" to " + Out(L"Sec/xom2_func.h")};
     EXPECT_EQ(result.failedOperations, failed);
     ASSERT_FALSE(ui.messages.empty());
-    EXPECT_EQ(ui.messages.back().text, L"Trust Zone Template created with errors:\n\n" + failed[0] +
-                                           L"\n" + failed[1]);
+    EXPECT_EQ(ui.messages.back().text,
+              L"Trust Zone Template created with errors:\n\n" + failed[0] + L"\n" + failed[1]);
     EXPECT_EQ(ui.messages.back().caption, L"WARNING");
     EXPECT_EQ(ui.messages.back().icon, MessageIcon::Warning);
     EXPECT_EQ(ui.openedFolders, std::vector<std::wstring>{Out()});
