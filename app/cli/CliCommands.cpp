@@ -82,7 +82,10 @@ int RunImport(const std::wstring& file) {
     LoadAsTheDialogDoes(store, config);
     const ImportResult imported = ImportKeilProject(config, file, frontend);
     const bool saved = SaveConfiguration(store, config);
-    if (!imported.succeeded) return kExitScriptError;
+    if (!imported.succeeded) {
+        if (!imported.scriptTraceback.empty()) Complain(imported.scriptTraceback);
+        return kExitScriptError;
+    }
     return saved ? kExitSuccess : kExitFileErrors;
 }
 

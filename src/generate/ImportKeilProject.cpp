@@ -91,6 +91,7 @@ ImportResult ImportKeilProject(PartitionConfig& config, const std::wstring& path
     host.Register("setnsba", &SetNsba, &session);
     host.SetString("infname", path);
     result.succeeded = host.Run();
+    result.scriptTraceback = host.lastTraceback();
     host.Close();
     return result;
 }

@@ -16,6 +16,7 @@ struct ImportResult {
     bool succeeded = false;            // false: load or run-time error, both boxes shown
     int rowsAdded = 0;                 // rows added stay, also after an error
     std::optional<std::int64_t> nsba;  // the last setnsba value; nothing reads it
+    std::wstring scriptTraceback;      // a run-time error's Lua traceback, or empty
 };
 
 // Runs "ldp.lua" from the working folder with infname = path. addprj appends rows

@@ -133,6 +133,7 @@ TEST_F(ImportKeilProjectTest, RowsAddedBeforeAnErrorStay) {
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].text, L"ldp.lua:4: bad file");
     EXPECT_EQ(ui.messages[1].text, L"read 1 project");
+    EXPECT_NE(result.scriptTraceback.find(L"stack traceback:"), std::wstring::npos);
 }
 
 TEST_F(ImportKeilProjectTest, MissingImportScriptChangesNothing) {
