@@ -1,4 +1,5 @@
 #include "platform/FileSystem.h"
+#include "platform/TextCodec.h"
 
 #include <algorithm>
 #include <atomic>
@@ -32,9 +33,24 @@ std::wstring WithPlatformSeparators(std::wstring text) {
     return text;
 }
 
+std::wstring WithNativeSeparators(std::wstring text) {
+#ifdef _WIN32
+    std::replace(text.begin(), text.end(), L'/', L'\\');
+#endif
+    return text;
+}
+
+#ifdef _WIN32
 Path ToPath(const std::wstring& text) { return Path(text); }
 
 std::wstring ToText(const Path& path) { return path.wstring(); }
+#else
+// File names are the narrow code page's bytes. The C++ library would convert wide
+// names through its own (classic) locale and throw on anything beyond ASCII.
+Path ToPath(const std::wstring& text) { return Path(ToNarrow(text)); }
+
+std::wstring ToText(const Path& path) { return ToWide(path.native()); }
+#endif
 
 bool Exists(const Path& path) {
     std::error_code ec;
@@ -126,7 +142,7 @@ std::vector<DirectoryEntry> ListDirectory(const Path& path) {
     for (const stdfs::directory_iterator end; it != end; it.increment(ec)) {
         if (ec) break;
         std::error_code typeError;
-        entries.push_back({it->path().filename().wstring(), it->is_directory(typeError)});
+        entries.push_back({ToText(it->path().filename()), it->is_directory(typeError)});
     }
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
@@ -164,7 +180,7 @@ bool ListDirectoryChecked(const Path& path, std::vector<DirectoryEntry>& entries
     for (const stdfs::directory_iterator end; it != end; it.increment(ec)) {
         if (ec) return false;
         std::error_code typeError;
-        entries.push_back({it->path().filename().wstring(), it->is_directory(typeError)});
+        entries.push_back({ToText(it->path().filename()), it->is_directory(typeError)});
     }
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });

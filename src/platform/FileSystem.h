@@ -14,6 +14,9 @@ using Path = std::filesystem::path;
 wchar_t Separator();
 // The text with every '\\' turned into the platform's separator.
 std::wstring WithPlatformSeparators(std::wstring text);
+// The text with the separator the system itself writes: on Windows, which takes '/'
+// as well, every '/' becomes '\\'; elsewhere the text comes back unchanged.
+std::wstring WithNativeSeparators(std::wstring text);
 Path ToPath(const std::wstring& text);
 std::wstring ToText(const Path& path);
 
