@@ -5,6 +5,7 @@
 #include "generate/GenerationContext.h"
 #include "generate/OutputFolder.h"
 #include "generate/ProjectGenerator.h"
+#include "platform/FileSystem.h"
 #include "validate/ValidateConfiguration.h"
 
 namespace velmora {
@@ -63,9 +64,10 @@ GenerationResult TemplateGenerator::CreateTemplate() {
         return result;
     }
     GenerationContext context;
-    context.outputFolder = config_.templatePath;
-    if (!ResolveBspReference(result, context.rpath)) return result;
-    context.bspPath = config_.bspPath;
+    // Windows also takes '/': the scripts, the project paths and rpath see one separator.
+    context.outputFolder = fs::WithNativeSeparators(config_.templatePath);
+    if (!ResolveBspReference(result, context.outputFolder, context.rpath)) return result;
+    context.bspPath = fs::WithNativeSeparators(config_.bspPath);
     SummariseSecureProjects(config_.projects, context);
 
     FailedOperations failures;
@@ -83,8 +85,9 @@ GenerationResult TemplateGenerator::CreateTemplate() {
     return result;
 }
 
-bool TemplateGenerator::ResolveBspReference(GenerationResult& result, std::wstring& rpath) {
-    if (auto relative = RelativeBspPath(config_.templatePath, config_.bspPath)) {
+bool TemplateGenerator::ResolveBspReference(GenerationResult& result,
+                                            const std::wstring& outputFolder, std::wstring& rpath) {
+    if (auto relative = RelativeBspPath(outputFolder, fs::WithNativeSeparators(config_.bspPath))) {
         rpath = *relative;
         return true;
     }

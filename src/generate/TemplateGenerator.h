@@ -47,7 +47,8 @@ public:
     GenerationResult CreateTemplate();
 
 private:
-    bool ResolveBspReference(GenerationResult& result, std::wstring& rpath);
+    bool ResolveBspReference(GenerationResult& result, const std::wstring& outputFolder,
+                             std::wstring& rpath);
     void ShowCompletion(const GenerationResult& result);
 
     PartitionConfig& config_;
