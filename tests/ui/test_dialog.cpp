@@ -92,6 +92,7 @@ private slots:
     void scriptErrorLeavesTheDialogOpen();
     void createTemplateReportsValidation();
     void createTemplateInTheBundledWorkingFolder();
+    void createTemplateShowsThePickedOutputFolder();
     void aboutBox();
 
 private:
@@ -644,6 +645,19 @@ void DialogTest::rowContextMenuDeletesTheRow() {
     QCOMPARE(texts, QStringList{QStringLiteral("Delete \"R&&D\"")});
     QCOMPARE(model->rowCount(), 2);
 
+    // The context-menu key on the focused row offers the same item.
+    texts.clear();
+    projectGrid()->setFocus();
+    projectGrid()->setCurrentIndex(model->index(0, kColumnRo));
+    {
+        auto keyMenu = test::UseNextPopupMenu(texts, QString());
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                              projectGrid()->mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(projectGrid(), &key);
+        QTRY_VERIFY(keyMenu->done());
+    }
+    QCOMPARE(texts, QStringList{QStringLiteral("Delete \"R&&D\"")});
+
     texts.clear();
     auto menu = test::UseNextPopupMenu(texts, QStringLiteral("Delete \"R&&D\""));
     rightClickCell(projectGrid(), 0, kColumnRo);
@@ -954,6 +968,27 @@ void DialogTest::createTemplateInTheBundledWorkingFolder() {
     QCOMPARE(frontend_.openedFolders.size(), std::size_t(1));
     QVERIFY(std::filesystem::is_directory(dir_->file("BSP/SampleCode/TrustZone/SecureApp")));
     QVERIFY(dialog_->isVisible());
+}
+
+void DialogTest::createTemplateShowsThePickedOutputFolder() {
+    const std::filesystem::path bundled = VELMORA_WORKSPACE_DIR;
+    if (!std::filesystem::exists(bundled / "default.kiv") || !std::filesystem::exists(bundled / "tes.lua"))
+        QSKIP("the bundled working folder has no sample configuration yet");
+    std::filesystem::copy(bundled, dir_->path(), std::filesystem::copy_options::recursive);
+    QVERIFY(open());
+    // An output folder that exists and is not empty: the question, then the picker.
+    auto* templatePath = control<QLineEdit>(ui::kIdTemplatePath);
+    templatePath->setText(QStringLiteral("ZQD"));
+    const std::filesystem::path picked = dir_->file("picked");
+    std::filesystem::create_directory(picked);
+    frontend_.queueAnswer(MessageAnswer::No);
+    frontend_.queueFolder(QString::fromStdString(picked.string()).toStdWString());
+    QTest::mouseClick(control<QPushButton>(ui::kIdCreateTemplate), Qt::LeftButton);
+    QVERIFY(!frontend_.messages.empty());
+    QCOMPARE(frontend_.messages[0].buttons, MessageButtons::YesNoCancel);
+    QCOMPARE(frontend_.picks.size(), std::size_t(1));
+    QCOMPARE(templatePath->text(), QString::fromStdString(picked.string()));
+    QVERIFY(std::filesystem::is_directory(picked / "SecureApp"));
 }
 
 void DialogTest::aboutBox() {
