@@ -10,6 +10,7 @@ cli=${1:?usage: compile_check.sh VELMORA_CLI WORKSPACE CONFIGURATION.kiv}
 workspace=${2:?usage: compile_check.sh VELMORA_CLI WORKSPACE CONFIGURATION.kiv}
 configuration=${3:?usage: compile_check.sh VELMORA_CLI WORKSPACE CONFIGURATION.kiv}
 here=$(cd "$(dirname "$0")" && pwd)
+cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -7,6 +7,7 @@
 #ifndef CORE_CM23_H
 #define CORE_CM23_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -134,13 +135,14 @@ typedef struct {
   #define SysTick_NS        ((SysTick_Type *) (SCS_BASE_NS + 0x0010UL))
 #endif
 
-#if !defined(__ICCARM__)
-_Static_assert(__builtin_offsetof(SCB_Type, VTOR) == 0x08U, "SCB layout");
-_Static_assert(__builtin_offsetof(SCB_Type, SHCSR) == 0x24U, "SCB layout");
-_Static_assert(__builtin_offsetof(SAU_Type, RLAR) == 0x10U, "SAU layout");
-_Static_assert(__builtin_offsetof(NVIC_Type, ITNS) == 0x280U, "NVIC layout");
-_Static_assert(__builtin_offsetof(NVIC_Type, IPR) == 0x300U, "NVIC layout");
-#endif
+/* Compile-time layout checks that every C99 compiler accepts: a negative array
+   size fails the build. */
+#define CORE_LAYOUT_CHECK(name, condition) typedef char name[(condition) ? 1 : -1]
+CORE_LAYOUT_CHECK(core_check_scb_vtor, offsetof(SCB_Type, VTOR) == 0x08U);
+CORE_LAYOUT_CHECK(core_check_scb_shcsr, offsetof(SCB_Type, SHCSR) == 0x24U);
+CORE_LAYOUT_CHECK(core_check_sau_rlar, offsetof(SAU_Type, RLAR) == 0x10U);
+CORE_LAYOUT_CHECK(core_check_nvic_itns, offsetof(NVIC_Type, ITNS) == 0x280U);
+CORE_LAYOUT_CHECK(core_check_nvic_ipr, offsetof(NVIC_Type, IPR) == 0x300U);
 
 __STATIC_INLINE void __DSB(void) { __ASM volatile ("dsb 0xF" ::: "memory"); }
 __STATIC_INLINE void __ISB(void) { __ASM volatile ("isb 0xF" ::: "memory"); }

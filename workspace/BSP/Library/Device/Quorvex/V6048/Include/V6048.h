@@ -81,10 +81,8 @@ typedef struct {
 #define SYS                     ((SYS_T *) SYS_BASE)
 #define SCU                     ((SCU_T *) SCU_BASE)
 
-#if !defined(__ICCARM__)
-_Static_assert(__builtin_offsetof(SYS_T, REGLCTL) == 0x100U, "SYS layout");
-_Static_assert(__builtin_offsetof(SCU_T, IONSSET) == 0x020U, "SCU layout");
-#endif
+CORE_LAYOUT_CHECK(v6048_check_sys_reglctl, offsetof(SYS_T, REGLCTL) == 0x100U);
+CORE_LAYOUT_CHECK(v6048_check_scu_ionsset, offsetof(SCU_T, IONSSET) == 0x020U);
 
 #include "sys.h"
 

@@ -31,13 +31,31 @@ void Default_Handler(void);
   #define START_C() (void)main()
 #endif
 
-#define WEAK_HANDLER(name) void name(void) __attribute__((weak, alias("Default_Handler")))
+/* Handlers an application does not define fall back to Default_Handler. */
+#if defined(__ICCARM__)
+  void NMI_Handler(void);
+  void HardFault_Handler(void);
+  void SVC_Handler(void);
+  void PendSV_Handler(void);
+  void SysTick_Handler(void);
+  #pragma weak NMI_Handler = Default_Handler
+  #pragma weak HardFault_Handler = Default_Handler
+  #pragma weak SVC_Handler = Default_Handler
+  #pragma weak PendSV_Handler = Default_Handler
+  #pragma weak SysTick_Handler = Default_Handler
+#else
+  #define WEAK_HANDLER(name) void name(void) __attribute__((weak, alias("Default_Handler")))
+  WEAK_HANDLER(NMI_Handler);
+  WEAK_HANDLER(HardFault_Handler);
+  WEAK_HANDLER(SVC_Handler);
+  WEAK_HANDLER(PendSV_Handler);
+  WEAK_HANDLER(SysTick_Handler);
+#endif
 
-WEAK_HANDLER(NMI_Handler);
-WEAK_HANDLER(HardFault_Handler);
-WEAK_HANDLER(SVC_Handler);
-WEAK_HANDLER(PendSV_Handler);
-WEAK_HANDLER(SysTick_Handler);
+/* Eight, then sixty-four device interrupt entries, without a compiler extension. */
+#define DEFAULT_8  Default_Handler, Default_Handler, Default_Handler, Default_Handler, \
+                   Default_Handler, Default_Handler, Default_Handler, Default_Handler
+#define DEFAULT_64 DEFAULT_8, DEFAULT_8, DEFAULT_8, DEFAULT_8, DEFAULT_8, DEFAULT_8, DEFAULT_8, DEFAULT_8
 
 VECTOR_SECTION
 const VectorEntry __vector_table[16 + 64] = {
@@ -50,8 +68,7 @@ const VectorEntry __vector_table[16 + 64] = {
     0, 0,
     PendSV_Handler,
     SysTick_Handler,
-    /* Device interrupts fall back to Default_Handler until an application adds its own. */
-    [16 ... 16 + 63] = Default_Handler,
+    DEFAULT_64
 };
 
 void Reset_Handler(void)
