@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "cli/CliCommands.h"
+#include "support/TempDir.h"
+
+namespace velmora {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+// A copy of the bundled working folder, entered for the test's duration.
+class CliInWorkspace : public ::testing::Test {
+protected:
+    void SetUp() override {
+        stdfs::copy(stdfs::path(VELMORA_SOURCE_DIR) / "workspace", dir_.path(),
+                    stdfs::copy_options::recursive);
+        dir_.enter();
+        originalKiv_ = dir_.readFile("default.kiv");
+        ASSERT_FALSE(originalKiv_.empty());
+    }
+
+    int run(std::vector<std::wstring> arguments) { return cli::RunCommandLine(arguments); }
+
+    // Replaces one "NAME=value" line of default.kiv (the first one with that name).
+    void setKivValue(const std::string& name, const std::string& value) {
+        std::string kiv = dir_.readFile("default.kiv");
+        const auto start = kiv.find("\n" + name + "=");
+        ASSERT_NE(start, std::string::npos) << name;
+        const auto end = kiv.find('\r', start + 1);
+        kiv.replace(start + 1, end - start - 1, name + "=" + value);
+        dir_.writeFile("default.kiv", kiv);
+        originalKiv_ = kiv;
+    }
+
+    std::string templatePath() const {
+        const std::string kiv = dir_.readFile("default.kiv");
+        const auto start = kiv.find("TEMPLATE_PATH=") + 14;
+        return kiv.substr(start, kiv.find('\r', start) - start);
+    }
+
+    test::TempDir dir_;
+    std::string originalKiv_;
+};
+
+TEST_F(CliInWorkspace, CheckAcceptsTheShippedSampleAndWritesNothing) {
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(run({L"check"}), cli::kExitSuccess);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(dir_.readFile("default.kiv"), originalKiv_);
+}
+
+TEST_F(CliInWorkspace, CheckPrintsTheFirstFailingRule) {
+    setKivValue("BSP_PATH", "NoSuchFolder");
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(run({L"check"}), cli::kExitRefused);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), " Worng BSP path\n");
+    EXPECT_EQ(dir_.readFile("default.kiv"), originalKiv_);
+}
+
+TEST_F(CliInWorkspace, GenerateWritesTheTreeAndRefusesToOverwriteUnasked) {
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(run({L"generate"}), cli::kExitSuccess);
+    const std::string output = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(output.find("Trust Zone Template Created!"), std::string::npos);
+    const stdfs::path out = dir_.path() / templatePath();
+    EXPECT_TRUE(stdfs::exists(out / "TrustZone.uvmpw"));
+    EXPECT_TRUE(stdfs::exists(out / "partition_V6048.h"));
+    EXPECT_EQ(dir_.readFile("default.kiv"), originalKiv_);
+
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(run({L"generate"}), cli::kExitRefused);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("--overwrite"), std::string::npos);
+
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(run({L"generate", L"--overwrite"}), cli::kExitSuccess);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(dir_.readFile("default.kiv"), originalKiv_);
+}
+
+TEST_F(CliInWorkspace, GenerateWithoutTemplatePathIsAnErrorNotAPrompt) {
+    setKivValue("TEMPLATE_PATH", "");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(run({L"generate"}), cli::kExitRefused);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("Template Path"), std::string::npos);
+}
+
+TEST_F(CliInWorkspace, ImportAppendsARowAndSaves) {
+    dir_.writeFile("ldp.lua",
+                   "addprj('Imported', 1, 0x10060000, 0x8000, 0x30010000, 0, 0, 0, 0, 0, 0, '', infname)\n");
+    EXPECT_EQ(run({L"import", L"some.uvprojx"}), cli::kExitSuccess);
+    const std::string kiv = dir_.readFile("default.kiv");
+    EXPECT_NE(kiv.find("NAME=Imported\r\n"), std::string::npos);
+    EXPECT_NE(kiv.find("PATH=some.uvprojx\r\n"), std::string::npos);
+}
+
+TEST_F(CliInWorkspace, ImportScriptErrorKeepsEarlierRowsAndExitsTwo) {
+    dir_.writeFile("ldp.lua",
+                   "addprj('Before', 0, 0, 0x2000, 0x20000000, 0, 0, 0, 0, 0, 0, '', '')\n"
+                   "printResult = 'half done'\n"
+                   "error('broken project file')\n");
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(run({L"import", L"x.uvprojx"}), cli::kExitScriptError);
+    ::testing::internal::GetCapturedStdout();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("broken project file"), std::string::npos);
+    EXPECT_NE(err.find("half done"), std::string::npos);
+    EXPECT_NE(dir_.readFile("default.kiv").find("NAME=Before\r\n"), std::string::npos);
+}
+
+TEST_F(CliInWorkspace, UnknownCommandsPrintTheUsage) {
+    for (const auto& arguments : std::vector<std::vector<std::wstring>>{
+             {}, {L"frobnicate"}, {L"generate", L"--force"}, {L"import"}}) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(run(arguments), cli::kExitRefused);
+        EXPECT_NE(::testing::internal::GetCapturedStderr().find("usage:"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace velmora
