@@ -119,16 +119,17 @@ if [[ ! -s "$globals" ]]; then
     fail "the scripts recorded no globals under Wine"
 else
     runs=$(grep -c '^\[' "$globals" || true)
-    # Path globals: the ones that name a file or folder. All of them must be there.
+    # Path globals: the ones that name a file or folder.
     path_names='^(fpath|fmain|fscatter|fpartition|bsppath|rpath)='
     with_slash=$(grep -E "$path_names" "$globals" | grep '/' || true)
-    with_backslash=$(grep -E '^(fmain|fscatter|fpartition)=' "$globals" | grep -c '\\' || true)
-    expected=$(grep -cE '^(fmain|fpartition)=' "$globals" || true)
+    # fmain, fscatter and fpartition always hold a separator, so a backslash too.
+    without_backslash=$(grep -E '^(fmain|fscatter|fpartition)=' "$globals" | grep -v '\\' || true)
+    mains=$(grep -c '^fmain=' "$globals" || true)
     if [[ -n "$with_slash" ]]; then
         fail "path globals with a forward slash under Wine:"; echo "$with_slash" | head -n 10 >&2
-    elif [[ $expected -lt $runs || $with_backslash -lt $expected ]]; then
-        fail "path globals without backslashes under Wine ($with_backslash of $expected, $runs runs)"
-        grep -E "$path_names" "$globals" | head -n 10 >&2
+    elif [[ -n "$without_backslash" || $mains -ne $runs ]]; then
+        fail "path globals without a backslash under Wine ($mains fmain in $runs runs):"
+        echo "$without_backslash" | head -n 10 >&2
     else
         pass "path globals of $runs script runs use backslashes only"
     fi
