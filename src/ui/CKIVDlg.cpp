@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #ifdef Q_OS_WIN
+#define NOMINMAX
 #include <windows.h>
 #endif
 
@@ -193,7 +194,7 @@ void CKIVDlg::addAboutItem() {
 #ifdef Q_OS_WIN
 bool CKIVDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
     const MSG* msg = static_cast<const MSG*>(message);
-    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kCmdAbout) {
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == WPARAM(kCmdAbout)) {
         showAbout();
         *result = 0;
         return true;
@@ -214,117 +215,125 @@ void CKIVDlg::createControls() {
     layout->addWidget(client_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    std::vector<QGroupBox*> groups;
-    int barIndex = 0;
+    std::vector<QWidget*> groups;
     for (const TemplateControl& item : DialogTemplate102()) {
-        const QString caption = QString::fromUtf8(item.caption);
-        QWidget* widget = nullptr;
-        switch (item.kind) {
-            case ControlKind::PushButton: {
-                auto* button = new QPushButton(caption, client_);
-                if (item.id == kIdExit) {
-                    exit_ = button;
-                    // Enter anywhere sends the Exit command; it acts only for Exit itself.
-                    button->setDefault(true);
-                    connect(button, &QPushButton::clicked, this, &CKIVDlg::exitCommand);
-                } else if (item.id == kIdCreateTemplate) {
-                    createTemplate_ = button;
-                    connect(button, &QPushButton::clicked, this, &CKIVDlg::createTemplate);
-                } else if (item.id == kIdBrowseBsp) {
-                    browseBsp_ = button;
-                    connect(button, &QPushButton::clicked, this, &CKIVDlg::browseBspPath);
-                } else if (item.id == kIdBrowseTemplate) {
-                    browseTemplate_ = button;
-                    connect(button, &QPushButton::clicked, this, &CKIVDlg::browseTemplatePath);
-                }
-                widget = button;
-                break;
-            }
-            case ControlKind::ColorButton: {
-                auto* button = new CColorButton(caption, client_);
-                if (item.id == kIdLegendSecure) legendSecure_ = button;
-                else if (item.id == kIdLegendNonSecure) legendNonSecure_ = button;
-                else bars_[static_cast<std::size_t>(barIndex++)] = button;
-                widget = button;
-                break;
-            }
-            case ControlKind::TrackBar: {
-                auto* slider = new QSlider(Qt::Vertical, client_);
-                // A Win32 track bar: minimum at the top, Down and Page Down move toward
-                // the maximum.
-                slider->setInvertedAppearance(true);
-                slider->setInvertedControls(true);
-                slider->setTickPosition(QSlider::NoTicks);
-                if (item.id == kIdFlashTrackBar) flashTrack_ = slider;
-                else sramTrack_ = slider;
-                widget = slider;
-                break;
-            }
-            case ControlKind::GroupBox: {
-                auto* group = new QGroupBox(caption, client_);
-                groups.push_back(group);
-                widget = group;
-                break;
-            }
-            case ControlKind::ListView: {
-                QTableView* view = nullptr;
-                if (item.id == kIdMemoryTable) {
-                    view = memoryTable_ = new QTableView(client_);
-                    view->verticalHeader()->hide();
-                    view->setShowGrid(true);
-                    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-                    view->setSelectionMode(QAbstractItemView::SingleSelection);
-                    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-                    view->setTabKeyNavigation(false);
-                    view->horizontalHeader()->setHighlightSections(false);
-                    view->horizontalHeader()->setContextMenuPolicy(Qt::PreventContextMenu);
-                } else {
-                    auto* grid = new GridView(client_);
-                    if (item.id == kIdProjectGrid) projectGrid_ = grid;
-                    else xomGrid_ = grid;
-                    view = grid;
-                }
-                view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-                widget = view;
-                break;
-            }
-            case ControlKind::Label:
-            case ControlKind::RightLabel: {
-                auto* label = new QLabel(caption, client_);
-                label->setAlignment((item.kind == ControlKind::RightLabel ? Qt::AlignRight
-                                                                           : Qt::AlignLeft) |
-                                    Qt::AlignTop);
-                if (item.id == kIdInfoText) info_ = label;
-                widget = label;
-                break;
-            }
-            case ControlKind::EditBox: {
-                auto* edit = new QLineEdit(client_);
-                if (item.id == kIdTemplatePath) templatePath_ = edit;
-                else bspPath_ = edit;
-                widget = edit;
-                break;
-            }
-            case ControlKind::Picture: {
-                logo_ = new QLabel(client_);
-                logo_->setPixmap(VelmoraLogo(48));
-                logo_->setAlignment(Qt::AlignCenter);
-                widget = logo_;
-                break;
-            }
-        }
+        QWidget* widget = createTemplateControl(item);
         registerControl(widget, item.id);
         widget->setGeometry(DialogUnitsToPixels(item.x, item.y, item.w, item.h));
         if (item.hidden) widget->hide();
+        if (item.kind == ControlKind::GroupBox) groups.push_back(widget);
         templateOrder_.push_back(widget);
     }
     // Group boxes are frames behind the controls they hold, never over them.
-    for (QGroupBox* group : groups) group->lower();
+    for (QWidget* group : groups) group->lower();
 
     connect(templatePath_, &QLineEdit::textChanged, this,
             [this](const QString& text) { config_.templatePath = text.toStdWString(); });
     connect(bspPath_, &QLineEdit::textChanged, this,
             [this](const QString& text) { config_.bspPath = text.toStdWString(); });
+}
+
+QWidget* CKIVDlg::createTemplateControl(const TemplateControl& item) {
+    const QString caption = QString::fromUtf8(item.caption);
+    switch (item.kind) {
+        case ControlKind::PushButton: return createPushButton(item.id, caption);
+        case ControlKind::ColorButton: return createColorButton(item.id, caption);
+        case ControlKind::TrackBar: return createTrackBar(item.id);
+        case ControlKind::GroupBox: return new QGroupBox(caption, client_);
+        case ControlKind::ListView: return createListView(item.id);
+        case ControlKind::Label:
+        case ControlKind::RightLabel: {
+            auto* label = new QLabel(caption, client_);
+            const Qt::Alignment side =
+                item.kind == ControlKind::RightLabel ? Qt::AlignRight : Qt::AlignLeft;
+            label->setAlignment(side | Qt::AlignTop);
+            if (item.id == kIdInfoText) info_ = label;
+            return label;
+        }
+        case ControlKind::EditBox: {
+            auto* edit = new QLineEdit(client_);
+            (item.id == kIdTemplatePath ? templatePath_ : bspPath_) = edit;
+            return edit;
+        }
+        case ControlKind::Picture: {
+            logo_ = new QLabel(client_);
+            logo_->setPixmap(VelmoraLogo(48));
+            logo_->setAlignment(Qt::AlignCenter);
+            return logo_;
+        }
+    }
+    return new QWidget(client_);
+}
+
+QPushButton* CKIVDlg::createPushButton(int id, const QString& caption) {
+    auto* button = new QPushButton(caption, client_);
+    switch (id) {
+        case kIdExit:
+            exit_ = button;
+            // Enter anywhere sends the Exit command; it acts only for Exit itself.
+            button->setDefault(true);
+            connect(button, &QPushButton::clicked, this, &CKIVDlg::exitCommand);
+            break;
+        case kIdCreateTemplate:
+            createTemplate_ = button;
+            connect(button, &QPushButton::clicked, this, &CKIVDlg::createTemplate);
+            break;
+        case kIdBrowseBsp:
+            browseBsp_ = button;
+            connect(button, &QPushButton::clicked, this, &CKIVDlg::browseBspPath);
+            break;
+        case kIdBrowseTemplate:
+            browseTemplate_ = button;
+            connect(button, &QPushButton::clicked, this, &CKIVDlg::browseTemplatePath);
+            break;
+        default: break;
+    }
+    return button;
+}
+
+CColorButton* CKIVDlg::createColorButton(int id, const QString& caption) {
+    auto* button = new CColorButton(caption, client_);
+    switch (id) {
+        case kIdFlashSecureBar: bars_[0] = button; break;
+        case kIdFlashNonSecureBar: bars_[1] = button; break;
+        case kIdSramSecureBar: bars_[2] = button; break;
+        case kIdSramNonSecureBar: bars_[3] = button; break;
+        case kIdLegendSecure: legendSecure_ = button; break;
+        case kIdLegendNonSecure: legendNonSecure_ = button; break;
+        default: break;
+    }
+    return button;
+}
+
+QSlider* CKIVDlg::createTrackBar(int id) {
+    auto* slider = new QSlider(Qt::Vertical, client_);
+    // A Win32 track bar: minimum at the top, Down and Page Down move toward the maximum.
+    slider->setInvertedAppearance(true);
+    slider->setInvertedControls(true);
+    slider->setTickPosition(QSlider::NoTicks);
+    (id == kIdFlashTrackBar ? flashTrack_ : sramTrack_) = slider;
+    return slider;
+}
+
+QTableView* CKIVDlg::createListView(int id) {
+    QTableView* view = nullptr;
+    if (id == kIdMemoryTable) {
+        view = memoryTable_ = new QTableView(client_);
+        view->verticalHeader()->hide();
+        view->setShowGrid(true);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setTabKeyNavigation(false);
+        view->horizontalHeader()->setHighlightSections(false);
+        view->horizontalHeader()->setContextMenuPolicy(Qt::PreventContextMenu);
+    } else {
+        auto* grid = new GridView(client_);
+        (id == kIdProjectGrid ? projectGrid_ : xomGrid_) = grid;
+        view = grid;
+    }
+    view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    return view;
 }
 
 void CKIVDlg::setTemplateTabOrder() {
@@ -388,7 +397,10 @@ void CKIVDlg::setupProjectGrid() {
     connect(projectGrid_, &QAbstractItemView::pressed, this, &CKIVDlg::onProjectGridPressed);
     connect(projectGrid_, &QAbstractItemView::clicked, this, &CKIVDlg::onProjectGridClicked);
     connect(projectGrid_, &GridView::contextMenuRequested, this, &CKIVDlg::onProjectContextMenu);
-    connect(projectGrid_, &GridView::fileDropped, this, &CKIVDlg::importKeilProject);
+    // After the drop has completed: the import may show boxes, which must not hold
+    // the file manager's drag in a nested loop.
+    connect(projectGrid_, &GridView::fileDropped, this, &CKIVDlg::importKeilProject,
+            Qt::QueuedConnection);
     connect(projectModel_, &ProjectTableModel::xomRegionsChanged, xomModel_,
             &XomTableModel::refresh);
 

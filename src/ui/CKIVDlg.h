@@ -32,6 +32,7 @@ class LineEditDelegate;
 class MemoryTableModel;
 class ProjectTableModel;
 class XomTableModel;
+struct TemplateControl;
 
 class CKIVDlg : public QDialog {
     Q_OBJECT
@@ -85,6 +86,11 @@ protected:
 private:
     void createMenu();
     void createControls();
+    QWidget* createTemplateControl(const TemplateControl& item);
+    QPushButton* createPushButton(int id, const QString& caption);
+    CColorButton* createColorButton(int id, const QString& caption);
+    QSlider* createTrackBar(int id);
+    QTableView* createListView(int id);
     void setTemplateTabOrder();
     void setupMemoryTable();
     void setupXomGrid();
