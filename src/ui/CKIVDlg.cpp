@@ -72,16 +72,19 @@ bool CaptionsFit(const QFont& font) {
 }
 
 // The template's font, or the platform's default in its place. Dialog units were
-// made for the template font; a wider substitute is made smaller, in half points,
-// until the template's static captions fit their boxes.
+// made for the template font: a wider substitute is narrowed first and made
+// smaller, in half points, only when even its condensed face does not let the
+// template's static captions fit their boxes.
 QFont TemplateFont() {
     QFont font = QApplication::font();
     const QString family = QString::fromUtf8(kTemplateFontFamily);
     if (QFontDatabase::hasFamily(family)) font.setFamily(family);
-    font.setPointSizeF(kTemplateFontPoints);
     for (double points = kTemplateFontPoints; points >= kSmallestFontPoints; points -= 0.5) {
-        font.setPointSizeF(points);
-        if (CaptionsFit(font)) break;
+        for (int stretch : {int(QFont::Unstretched), int(QFont::SemiCondensed), int(QFont::Condensed)}) {
+            font.setPointSizeF(points);
+            font.setStretch(stretch);
+            if (CaptionsFit(font)) return font;
+        }
     }
     return font;
 }
