@@ -24,6 +24,7 @@
 #include "model/PeripheralAttribution.h"
 #include "platform/FileSystem.h"
 #include "platform/TextCodec.h"
+#include "validate/ValidateConfiguration.h"
 #include "support/ScriptedFrontend.h"
 #include "support/TempDir.h"
 
@@ -780,6 +781,70 @@ TEST_F(TemplateTree, ImportEvaluatesScatterFilesOfAnotherShape) {
     EXPECT_EQ(imported.projects.rows[0].xomMask(), 0x8u);
     EXPECT_EQ(imported.xomRegions[3].base, L"0x34000");
     EXPECT_EQ(imported.xomRegions[3].size, L"0x800");
+}
+
+// With the BSP outside the output folder the projects reach it by its full path.
+TEST_F(TemplateTree, BspOutsideTheOutputFolderIsReachedByItsFullPath) {
+    config.templatePath = (dir.path() / "elsewhere").wstring();
+    config.bspPath = (dir.path() / "BSP").wstring();
+    Generate();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const stdfs::path project = dir.path() / "elsewhere" / row.name;
+        const XmlDocument doc = ParseFile(project / "KEIL" / (row.name + ".uvprojx"));
+        const XmlElement& t = *doc.root.child("Targets")->child("Target");
+        ExpectIncludeFoldersExist(project / "KEIL",
+                                  Split(t.textAt("TargetOption/TargetArmAds/Cads/VariousControls/IncludePath"), ';'));
+        const auto device = KeilGroupFiles(t, "Device");
+        ASSERT_EQ(device.size(), 2u);
+        for (const auto& f : device) EXPECT_TRUE(stdfs::exists(Resolve(project / "KEIL", f.second))) << f.second;
+        const XmlDocument ewp = ParseFile(project / "IAR" / (row.name + ".ewp"));
+        ExpectIncludeFoldersExist(project / "IAR", IarOption(ewp.root, "CCIncludePath2"));
+        for (const std::string& f : IarGroupFiles(ewp.root, "Device")) {
+            EXPECT_TRUE(stdfs::exists(Resolve(project / "IAR", f))) << f;
+        }
+    }
+}
+
+// What a newcomer finds: the bundled default.kiv passes validation in the bundled
+// working folder, and Create Template writes its tree below the stand-in BSP.
+TEST(ShippedWorkingFolder, SampleConfigurationPassesValidationAndGenerates) {
+    TempDir dir(TempDir::Enter);
+    for (const char* entry : {"ZQD", "BSP", "tes.lua", "tens.lua", "ldp.lua", "default.kiv"}) {
+        stdfs::copy(kSource / "workspace" / entry, dir.path() / entry, stdfs::copy_options::recursive);
+    }
+    CIniFile store;
+    PartitionConfig config;
+    ASSERT_TRUE(LoadPositionedConfiguration(store, config));
+    ScriptedFrontend ui;
+    EXPECT_EQ(ValidateConfiguration(config, ui), 0) << (ui.messages.empty() ? "" : WideToUtf8(ui.messages[0].text));
+    int secure = 0, nonSecure = 0;
+    for (const ProjectEntry& row : config.projects.rows) {
+        if (row.nonSecure()) {
+            ++nonSecure;
+        } else {
+            ++secure;
+        }
+    }
+    EXPECT_GE(secure, 1);
+    EXPECT_GE(nonSecure, 1);
+
+    TemplateGenerator generator(config, ui);
+    ::testing::internal::CaptureStdout();
+    const GenerationResult result = generator.CreateTemplate();
+    ::testing::internal::GetCapturedStdout();
+    ASSERT_EQ(result.outcome, GenerationOutcome::Completed) << WideToUtf8(result.scriptTraceback);
+    const stdfs::path out = stdfs::absolute(fs::ToPath(fs::WithNativeSeparators(config.templatePath)));
+    EXPECT_EQ(out.lexically_relative(dir.path()).begin()->string(), "BSP") << "the tree lies below the BSP";
+    for (const ProjectEntry& row : config.projects.rows) {
+        const std::string name = WideToUtf8(row.name);
+        const XmlDocument doc = ParseFile(out / name / "KEIL" / (name + ".uvprojx"));
+        const XmlElement& t = *doc.root.child("Targets")->child("Target");
+        for (const std::string& include :
+             Split(t.textAt("TargetOption/TargetArmAds/Cads/VariousControls/IncludePath"), ';')) {
+            EXPECT_TRUE(stdfs::is_directory(Resolve(out / name / "KEIL", include))) << include;
+        }
+    }
 }
 
 }  // namespace
