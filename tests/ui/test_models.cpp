@@ -5,6 +5,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QStyleOptionViewItem>
@@ -64,6 +66,8 @@ private slots:
     void nameFiltersFromWin32();
     void qtFrontendShowsTheBoxAsGiven_data();
     void qtFrontendShowsTheBoxAsGiven();
+    void qtFrontendFolderPickerStartsAtTheFolder();
+    void qtFrontendFilePickerUsesTheFilter();
 };
 
 void ModelsTest::projectHeaders_data() {
@@ -453,6 +457,72 @@ void ModelsTest::qtFrontendShowsTheBoxAsGiven() {
         QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     else
         QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
+void ModelsTest::qtFrontendFolderPickerStartsAtTheFolder() {
+    QTemporaryDir start;
+    QVERIFY(start.isValid());
+    QVERIFY(QDir(start.path()).mkdir(QStringLiteral("inner")));
+    ui::QtFrontend frontend;
+    QString title;
+    QString directory;
+    {
+        test::WhenShown cancel(
+            [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+            [&](QWidget* widget) {
+                auto* dialog = static_cast<QFileDialog*>(widget);
+                title = dialog->windowTitle();
+                directory = dialog->directory().absolutePath();
+                QCOMPARE(dialog->fileMode(), QFileDialog::Directory);
+                dialog->reject();
+            });
+        const auto result = frontend.pickFolder(L"Please select a folder",
+                                                start.path().toStdWString(), false);
+        QVERIFY(cancel.done());
+        QVERIFY(!result);
+    }
+    QCOMPARE(title, QStringLiteral("Please select a folder"));
+    QCOMPARE(directory, QDir(start.path()).absolutePath());
+
+    const QString inner = QDir(start.path()).absoluteFilePath(QStringLiteral("inner"));
+    test::WhenShown choose(
+        [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+        [&](QWidget* widget) {
+            auto* dialog = static_cast<QFileDialog*>(widget);
+            dialog->setDirectory(inner);  // navigated into the folder
+            static_cast<QDialog*>(dialog)->accept();  // as the Choose button does
+        });
+    const auto result = frontend.pickFolder(L"Please select a folder", start.path().toStdWString(), true);
+    QVERIFY(choose.done());
+    QVERIFY(result);
+    QCOMPARE(QDir::fromNativeSeparators(QString::fromStdWString(*result)), inner);
+}
+
+void ModelsTest::qtFrontendFilePickerUsesTheFilter() {
+    ui::QtFrontend frontend;
+    QStringList filters;
+    QString suffix;
+    QString title;
+    bool opens = false;
+    test::WhenShown cancel(
+        [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+        [&](QWidget* widget) {
+            auto* dialog = static_cast<QFileDialog*>(widget);
+            filters = dialog->nameFilters();
+            suffix = dialog->defaultSuffix();
+            title = dialog->windowTitle();
+            opens = dialog->acceptMode() == QFileDialog::AcceptOpen &&
+                    dialog->fileMode() == QFileDialog::ExistingFile;
+            dialog->reject();
+        });
+    const auto result = frontend.pickFile(
+        L"Choose Open file...", L"Keil Project(*.uvprojx) |*.uvprojx|All files(*.*)|*.*||", L".uvprojx");
+    QVERIFY(cancel.done());
+    QVERIFY(!result);
+    QCOMPARE(title, QStringLiteral("Choose Open file..."));
+    QCOMPARE(filters, (QStringList{"Keil Project(*.uvprojx)", "All files(*.*)"}));
+    QCOMPARE(suffix, QStringLiteral("uvprojx"));
+    QVERIFY(opens);
 }
 
 QTEST_MAIN(ModelsTest)
