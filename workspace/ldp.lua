@@ -152,7 +152,6 @@ local function header_words(text)
     end
   end
   if #cur > 0 then words[#words + 1] = table.concat(cur) end
-  -- "+0" or "ALIGN 8" may be glued to a parenthesis; armlink allows it, so do we.
   return words
 end
 
@@ -325,7 +324,7 @@ local function resolve(base_dir, rel)
   return base_dir .. SEP .. rel
 end
 
-local function import_target(t, index, count, file, output_names)
+local function import_target(t, count, file, output_names)
   local target_name = tag(t, "TargetName") or ""
   local output_name = tag(t, "OutputName")
   local name
@@ -427,7 +426,7 @@ local function import(file)
     output_names[o] = (output_names[o] or 0) + 1
   end
   for i, t in ipairs(list) do
-    local ok, err = pcall(import_target, t, i, #list, file, output_names)
+    local ok, err = pcall(import_target, t, #list, file, output_names)
     if not ok then say("ldp.lua: target " .. i .. " of " .. file .. " skipped:", tostring(err)) end
   end
 end
