@@ -528,6 +528,9 @@ void CKIVDlg::reject() {
 }
 
 void CKIVDlg::saveConfiguration() {
+    // A cell still being edited when the window closes keeps what was typed.
+    projectGrid_->commitOpenEditor();
+    xomGrid_->commitOpenEditor();
     config_.templatePath = templatePath_->text().toStdWString();
     config_.bspPath = bspPath_->text().toStdWString();
     SaveConfiguration(store_, config_);

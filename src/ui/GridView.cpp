@@ -33,6 +33,13 @@ void GridView::setAcceptsFileDrops(bool accept) {
     viewport()->setAcceptDrops(accept);
 }
 
+void GridView::commitOpenEditor() {
+    QWidget* editor = indexWidget(currentIndex());
+    if (!editor) return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 void GridView::contextMenuEvent(QContextMenuEvent* event) {
     if (event->reason() == QContextMenuEvent::Keyboard) {
         const QModelIndex current = currentIndex();

@@ -16,6 +16,10 @@ public:
     // Files dropped from the file manager are reported by fileDropped.
     void setAcceptsFileDrops(bool accept);
 
+    // Writes the text of an open cell editor into its cell and closes the editor,
+    // as leaving the cell would; nothing happens when no editor is open.
+    void commitOpenEditor();
+
 signals:
     // row is -1 for the empty area below the rows (or the context-menu key
     // while no row has the focus); globalPos is where the menu belongs.

@@ -813,6 +813,19 @@ void DialogTest::closeBoxSavesAndCloses() {
     // The next start shows what was saved.
     QVERIFY(open());
     QCOMPARE(dialog_->projectModel()->rowCount(), 2);
+
+    // A cell editor still open keeps what was typed.
+    GridView* grid = projectGrid();
+    const QModelIndex cell = grid->model()->index(1, kColumnName);
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    auto* editor = grid->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("Typed"));
+    dialog_->close();
+    QVERIFY(!dialog_->isVisible());
+    QVERIFY(QString::fromStdString(savedFile()).contains(QStringLiteral("[PRJ1]\r\nNAME=Typed\r\n")));
 }
 
 void DialogTest::folderPickersStartAtTheirBox_data() {
