@@ -68,6 +68,9 @@ local function resc(t) return (t:gsub("%%", "%%%%")) end
 local function xesc(t)
   return (t:gsub("&", "&amp;"):gsub("<", "&lt;"):gsub(">", "&gt;"):gsub("\"", "&quot;"))
 end
+local function xunesc(t)
+  return (t:gsub("&lt;", "<"):gsub("&gt;", ">"):gsub("&quot;", "\""):gsub("&apos;", "'"):gsub("&amp;", "&"))
+end
 
 -- Replaces the text of every <tag>...</tag> in s (or only the first n) with value.
 local function set_tag(s, tag, value, n)
@@ -204,7 +207,7 @@ local function iar_states(s, name)
   if not blk then return nil end
   local states = {}
   for v in blk:gmatch("<state>(.-)</state>") do
-    if v ~= "" then states[#states + 1] = v end
+    if v ~= "" then states[#states + 1] = xunesc(v) end
   end
   return states
 end
@@ -653,7 +656,7 @@ local function edit_uvprojx()
   end)
   head = edit_block(head, "Cads", function(blk)
     return (blk:gsub("(<IncludePath>)([^<]*)(</IncludePath>)", function(o, inc, c)
-      return o .. xesc(merge_keil_includes(inc, keil_includes(), function(item)
+      return o .. xesc(merge_keil_includes(xunesc(inc), keil_includes(), function(item)
         return is_bsp_include(item) or is_nsclib_dir(item)
       end)) .. c
     end, 1))

@@ -67,6 +67,9 @@ local function resc(t) return (t:gsub("%%", "%%%%")) end
 local function xesc(t)
   return (t:gsub("&", "&amp;"):gsub("<", "&lt;"):gsub(">", "&gt;"):gsub("\"", "&quot;"))
 end
+local function xunesc(t)
+  return (t:gsub("&lt;", "<"):gsub("&gt;", ">"):gsub("&quot;", "\""):gsub("&apos;", "'"):gsub("&amp;", "&"))
+end
 
 -- Replaces the text of every <tag>...</tag> in s (or only the first n) with value.
 local function set_tag(s, tag, value, n)
@@ -203,7 +206,7 @@ local function iar_states(s, name)
   if not blk then return nil end
   local states = {}
   for v in blk:gmatch("<state>(.-)</state>") do
-    if v ~= "" then states[#states + 1] = v end
+    if v ~= "" then states[#states + 1] = xunesc(v) end
   end
   return states
 end
@@ -640,7 +643,7 @@ local function edit_uvprojx()
   end)
   head = edit_block(head, "Cads", function(blk)
     return (blk:gsub("(<IncludePath>)([^<]*)(</IncludePath>)", function(o, inc, c)
-      return o .. xesc(merge_keil_includes(inc, keil_includes(), function(item)
+      return o .. xesc(merge_keil_includes(xunesc(inc), keil_includes(), function(item)
         return is_bsp_include(item) or item == "..\\.."
       end)) .. c
     end, 1))
@@ -813,7 +816,8 @@ local function write_nsc_header()
   local target = join(dir, NSC_HEADER)
   local s = readall(template) or readall(target)
   if not s then print("missing " .. template) return end
-  local guard = PRJ:upper() .. "_NSC_H"
+  -- The exact name: two projects may differ only in case.
+  local guard = PRJ .. "_NSC_H"
   s = s:gsub("(secure image )[%w_]+", "%1" .. resc(PRJ), 1)
   s = s:gsub("[%w_]+_NscEntry", resc(PRJ) .. "_NscEntry")
   s = s:gsub("([ \t]*#ifndef[ \t]+)[%w_]+_NSC_H", "%1" .. resc(guard), 1)

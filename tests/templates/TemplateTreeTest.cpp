@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdint>
 #include <filesystem>
@@ -503,9 +502,7 @@ TEST_F(TemplateTree, SecureMainSetsUpThePartitionAndBootsTheNextImage) {
 
         const std::string header = ReadBytes(Project(row) / "nsclib" / (row.name + "_nsc.h"));
         EXPECT_TRUE(Contains(header, "int32_t " + row.name + "_NscEntry(const uint8_t *buffer, uint32_t length);"));
-        std::string guard = row.name + "_NSC_H";
-        std::transform(guard.begin(), guard.end(), guard.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        EXPECT_TRUE(Contains(header, "#ifndef " + guard));
+        EXPECT_TRUE(Contains(header, "#ifndef " + row.name + "_NSC_H"));
         EXPECT_FALSE(stdfs::exists(Project(row) / "nsclib" / "Secure_nsc.h"));
         ExpectXomFiles(row);
     }
@@ -783,11 +780,17 @@ TEST_F(TemplateTree, ImportEvaluatesScatterFilesOfAnotherShape) {
     EXPECT_EQ(imported.xomRegions[3].size, L"0x800");
 }
 
-// With the BSP outside the output folder the projects reach it by its full path.
+// With the BSP outside the output folder the projects reach it by its full path,
+// escaped where the path holds a character that XML reserves.
 TEST_F(TemplateTree, BspOutsideTheOutputFolderIsReachedByItsFullPath) {
+    stdfs::rename(dir.path() / "BSP", dir.path() / "R&D BSP");
     config.templatePath = (dir.path() / "elsewhere").wstring();
-    config.bspPath = (dir.path() / "BSP").wstring();
+    config.bspPath = (dir.path() / "R&D BSP").wstring();
     Generate();
+    const std::string first = ReadBytes(dir.path() / "elsewhere" / "NsApp" / "KEIL" / "NsApp.uvprojx");
+    ui.queueAnswer(MessageAnswer::Yes);
+    Generate();
+    EXPECT_EQ(ReadBytes(dir.path() / "elsewhere" / "NsApp" / "KEIL" / "NsApp.uvprojx"), first);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const stdfs::path project = dir.path() / "elsewhere" / row.name;
