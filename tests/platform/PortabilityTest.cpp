@@ -106,7 +106,8 @@ TEST(Portability, WindowsUserLocaleIsTheAnsiCodePage) {
     UserLocale locale;
     const char* name = std::setlocale(LC_CTYPE, nullptr);
     ASSERT_NE(name, nullptr);
-    const std::string suffix = "." + std::to_string(GetACP());
+    std::string suffix = std::to_string(GetACP());
+    suffix.insert(suffix.begin(), '.');
     const std::string locale_name(name);
     ASSERT_GE(locale_name.size(), suffix.size());
     EXPECT_EQ(locale_name.substr(locale_name.size() - suffix.size()), suffix) << locale_name;
