@@ -5,6 +5,7 @@
 
 #include <QtTest>
 
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -29,6 +30,7 @@
 #include "ui/ColorRef.h"
 #include "ui/DialogTemplate.h"
 #include "ui/GridView.h"
+#include "ui/MemoryTableModel.h"
 #include "ui/ProjectTableModel.h"
 #include "ui/XomTableModel.h"
 
@@ -518,6 +520,8 @@ void DialogTest::trackBars() {
 
 void DialogTest::xomClicksTakeAndRelease() {
     QVERIFY(open());
+    QAbstractItemModelTester projectTester(dialog_->projectModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester xomTester(dialog_->xomModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     addProjects(3);
     auto* model = dialog_->projectModel();
     QVERIFY(model->setData(model->index(3, kColumnName), QStringLiteral("App")));
@@ -690,6 +694,7 @@ void DialogTest::emptyAreaContextMenuAddsAProject() {
 
 void DialogTest::xomGridMenus() {
     QVERIFY(open());
+    QAbstractItemModelTester projectTester(dialog_->projectModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     auto* grid = control<GridView>(ui::kIdXomGrid);
     QStringList texts;
     {
@@ -749,6 +754,7 @@ void DialogTest::tooManyProjectsBoxIsShownAndClosed() {
 
 void DialogTest::enterInAPathBoxDoesNothing() {
     QVERIFY(open());
+    QAbstractItemModelTester memoryTester(dialog_->memoryModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     for (int id : {ui::kIdTemplatePath, ui::kIdBspPath}) {
         auto* box = control<QLineEdit>(id);
         box->setFocus();
@@ -863,6 +869,8 @@ void DialogTest::importCommandAsksForAKeilProject() {
     writeImportScript("addprj('Imported', 2, 0x10040000, 0x2000, 0x30008000, 0x3f000, 0x800,"
                       " 0, 1, 0, 0, 'Secure', infname)\n");
     QVERIFY(open());
+    QAbstractItemModelTester projectTester(dialog_->projectModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester xomTester(dialog_->xomModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     QAction* import = dialog_->menuCommand(ui::kCmdImportProject);
     frontend_.queueFile(std::nullopt);
     import->trigger();
