@@ -89,6 +89,24 @@ TEST(Portability, FileOperationsKeepNamesOutsideTheCodePage) {
     EXPECT_FALSE(fs::IsDirectoryEmpty(folder));
 }
 
+#ifndef _WIN32
+TEST(Portability, NamesThatAreNoValidTextStillCopy) {
+    // A name made of bytes that no code page decodes (possible on Linux): listed,
+    // copied and moved by its exact bytes.
+    test::TempDir dir;
+    dir.writeFile("in/a\xFF\xFE.c", "bytes");
+    const auto entries = fs::ListDirectory(dir.file("in"));
+    ASSERT_EQ(entries.size(), 1u);
+    const fs::Path from = fs::ToPath(fs::ToText(dir.file("in")) + L"/" + entries[0].name);
+    const fs::Path to = fs::ToPath(fs::ToText(dir.path()) + L"/" + entries[0].name);
+    EXPECT_EQ(from.native(), (dir.file("in") / "a\xFF\xFE.c").native());
+    ASSERT_TRUE(fs::CopyFileReplacing(from, to));
+    EXPECT_EQ(dir.readFile("a\xFF\xFE.c"), "bytes");
+    EXPECT_TRUE(fs::MoveNoReplace(from, fs::ToPath(fs::ToText(from) + L".moved")));
+    EXPECT_EQ(dir.readFile("in/a\xFF\xFE.c.moved"), "bytes");
+}
+#endif
+
 TEST(Portability, UserLocaleRoundTripsWhatItCanHold) {
     UserLocale locale;
     const std::wstring text = L"Z\u00fcrich caf\u00e9";
