@@ -1,7 +1,7 @@
 #!/bin/sh
 # Generates a template tree with velmora-cli from a configuration file, in a copy
-# of the bundled working folder, and compiles every C source of the generated
-# projects for the Cortex-M23 (compile_generated.sh).
+# of the bundled working folder, and builds the generated projects for the
+# Cortex-M23 with the GNU Arm tool chain (compile_generated.sh).
 #
 #   compile_check.sh VELMORA_CLI WORKSPACE CONFIGURATION.kiv
 set -eu
