@@ -32,7 +32,7 @@ cmake -S "$source_dir" -B "$work" "${generator[@]}" \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DBUILD_GMOCK=ON \
+    -DBUILD_GMOCK=OFF \
     -DBUILD_SHARED_LIBS=OFF \
     -Dgtest_disable_pthreads=OFF \
     >"$build_dir/gtest-configure.log" 2>&1 || { cat "$build_dir/gtest-configure.log" >&2; exit 1; }
