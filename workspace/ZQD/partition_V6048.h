@@ -9,25 +9,25 @@
 #define PARTITION_V6048_H
 
 /*
-//-------- <<< Use Configuration Wizard in Context Menu >>> -----------------
+//-------- <<< Use Configuration Wizard in Context Menu >>> --------
 */
 
 /*
-// <e>Initialize Security Attribution Unit (SAU) CTRL register
+// <e>Program the SAU control register
 */
 #define SAU_INIT_CTRL          1
 
 /*
-//   <q> Enable SAU
-//   <i> Value for SAU->CTRL register bit ENABLE
+//   <q> SAU on
+//   <i> SAU->CTRL.ENABLE
 */
 #define SAU_INIT_CTRL_ENABLE   1
 
 /*
-//   <o> When SAU is disabled
-//     <0=> All Memory is Secure
-//     <1=> All Memory is Non-Secure
-//   <i> Value for SAU->CTRL register bit ALLNS
+//   <o> Memory while the SAU is off
+//     <0=> secure
+//     <1=> non-secure
+//   <i> SAU->CTRL.ALLNS
 */
 #define SAU_INIT_CTRL_ALLNS    0
 
@@ -36,31 +36,29 @@
 */
 
 /*
-// <h>Initialize Security Attribution Unit (SAU) Address Regions
-// <i>SAU configuration specifies regions to be one of:
-// <i> - Secure and Non-Secure Callable
-// <i> - Non-Secure
-// <i>Note: All memory not configured by SAU regions is Secure
+// <h>SAU regions of the V6048
+// <i>Each region is non-secure or non-secure callable;
+// <i>memory outside every region stays secure.
 */
 #define SAU_REGIONS_MAX   8
 
 /*
-//   <e>Initialize SAU Region 0
+//   <e>SAU region 0
 //   <i> Non-secure-callable veneers of the secure images
 */
 #define SAU_INIT_REGION0    1
 /*
-//     <o>Start Address <0-0xFFFFFFE0>
+//     <o>First address <0-0xFFFFFFE0>
 */
 #define SAU_INIT_START0     0x0003F000
 /*
-//     <o>End Address <0x1F-0xFFFFFFFF>
+//     <o>Last address, inclusive <0x1F-0xFFFFFFFF>
 */
 #define SAU_INIT_END0       0x0003FFFF
 /*
-//     <o>Region is
-//         <0=>Non-Secure
-//         <1=>Secure, Non-Secure Callable
+//     <o>Attribute
+//         <0=>non-secure
+//         <1=>non-secure callable
 */
 #define SAU_INIT_NSC0       1
 /*
@@ -68,22 +66,22 @@
 */
 
 /*
-//   <e>Initialize SAU Region 1
+//   <e>SAU region 1
 //   <i> Non-secure flash (APROM)
 */
 #define SAU_INIT_REGION1    1
 /*
-//     <o>Start Address <0-0xFFFFFFE0>
+//     <o>First address <0-0xFFFFFFE0>
 */
 #define SAU_INIT_START1     0x10040000
 /*
-//     <o>End Address <0x1F-0xFFFFFFFF>
+//     <o>Last address, inclusive <0x1F-0xFFFFFFFF>
 */
 #define SAU_INIT_END1       0x1007FFFF
 /*
-//     <o>Region is
-//         <0=>Non-Secure
-//         <1=>Secure, Non-Secure Callable
+//     <o>Attribute
+//         <0=>non-secure
+//         <1=>non-secure callable
 */
 #define SAU_INIT_NSC1       0
 /*
@@ -91,22 +89,22 @@
 */
 
 /*
-//   <e>Initialize SAU Region 2
+//   <e>SAU region 2
 //   <i> Non-secure SRAM
 */
 #define SAU_INIT_REGION2    1
 /*
-//     <o>Start Address <0-0xFFFFFFE0>
+//     <o>First address <0-0xFFFFFFE0>
 */
 #define SAU_INIT_START2     0x30008000
 /*
-//     <o>End Address <0x1F-0xFFFFFFFF>
+//     <o>Last address, inclusive <0x1F-0xFFFFFFFF>
 */
 #define SAU_INIT_END2       0x30017FFF
 /*
-//     <o>Region is
-//         <0=>Non-Secure
-//         <1=>Secure, Non-Secure Callable
+//     <o>Attribute
+//         <0=>non-secure
+//         <1=>non-secure callable
 */
 #define SAU_INIT_NSC2       0
 /*
@@ -114,22 +112,22 @@
 */
 
 /*
-//   <e>Initialize SAU Region 3
+//   <e>SAU region 3
 //   <i> Non-secure peripheral aliases
 */
 #define SAU_INIT_REGION3    1
 /*
-//     <o>Start Address <0-0xFFFFFFE0>
+//     <o>First address <0-0xFFFFFFE0>
 */
 #define SAU_INIT_START3     0x50000000
 /*
-//     <o>End Address <0x1F-0xFFFFFFFF>
+//     <o>Last address, inclusive <0x1F-0xFFFFFFFF>
 */
 #define SAU_INIT_END3       0x5FFFFFFF
 /*
-//     <o>Region is
-//         <0=>Non-Secure
-//         <1=>Secure, Non-Secure Callable
+//     <o>Attribute
+//         <0=>non-secure
+//         <1=>non-secure callable
 */
 #define SAU_INIT_NSC3       0
 /*
@@ -141,35 +139,35 @@
 */
 
 /*
-// <e>Setup behaviour of Sleep and Exception Handling
+// <e>Program sleep and exception settings (SCR, AIRCR)
 */
 #define SCB_CSR_AIRCR_INIT  1
 
 /*
-//   <o> Deep Sleep can be enabled by
-//     <0=>Secure and Non-Secure state
-//     <1=>Secure state only
+//   <o> Deep sleep controlled from
+//     <0=>both states
+//     <1=>the secure state only
 */
 #define SCB_CSR_DEEPSLEEPS_VAL      1
 
 /*
-//   <o>System reset request accessible from
-//     <0=> Secure and Non-Secure state
-//     <1=> Secure state only
+//   <o>System reset requests allowed from
+//     <0=> both states
+//     <1=> the secure state only
 */
 #define SCB_AIRCR_SYSRESETREQS_VAL  1
 
 /*
-//   <o>Priority of Non-Secure exceptions is
-//     <0=> Not altered
-//     <1=> Lowered to 0x80-0xFF
+//   <o>Non-secure exception priorities
+//     <0=> as programmed
+//     <1=> moved to the lower half, 0x80-0xFF
 */
 #define SCB_AIRCR_PRIS_VAL          1
 
 /*
-//   <o>BusFault, HardFault, and NMI target
-//     <0=> Secure state
-//     <1=> Non-Secure state
+//   <o>BusFault, HardFault and NMI are taken in
+//     <0=> the secure state
+//     <1=> the non-secure state
 */
 #define SCB_AIRCR_BFHFNMINS_VAL     0
 
@@ -178,14 +176,14 @@
 */
 
 /*
-// <e>Setup behaviour of single SysTick
+// <e>Program the owner of a single SysTick (ICSR)
 */
 #define SCB_ICSR_INIT 0
 
 /*
-//   <o> In a single SysTick implementation, SysTick is
-//     <0=>Secure
-//     <1=>Non-Secure
+//   <o> With one SysTick only, it belongs to
+//     <0=>the secure state
+//     <1=>the non-secure state
 */
 #define SCB_ICSR_STTNS_VAL  0
 
@@ -239,7 +237,7 @@
 // <i>A set bit makes the interrupt target the non-secure state.
 */
 /*
-//   <e>Initialize ITNS 0 (Interrupts 0..31)
+//   <e>Write ITNS0 (interrupts 0..31)
 */
 #define NVIC_INIT_ITNS0    1
 /*
@@ -250,7 +248,7 @@
 //   </e>
 */
 /*
-//   <e>Initialize ITNS 1 (Interrupts 32..63)
+//   <e>Write ITNS1 (interrupts 32..63)
 */
 #define NVIC_INIT_ITNS1    1
 /*
@@ -261,7 +259,7 @@
 //   </e>
 */
 /*
-//   <e>Initialize ITNS 2 (Interrupts 64..95)
+//   <e>Write ITNS2 (interrupts 64..95)
 */
 #define NVIC_INIT_ITNS2    1
 /*
@@ -272,7 +270,7 @@
 //   </e>
 */
 /*
-//   <e>Initialize ITNS 3 (Interrupts 96..127)
+//   <e>Write ITNS3 (interrupts 96..127)
 */
 #define NVIC_INIT_ITNS3    1
 /*
