@@ -642,6 +642,11 @@ local function edit_uvprojx()
     end, 1))
   end)
   head = edit_block(head, "Cads", function(blk)
+    -- CMSE on whatever the IDE derives from the software model.
+    blk = blk:gsub("(<MiscControls>)([^<]*)(</MiscControls>)", function(o, misc, c)
+      if (" " .. misc .. " "):find("%s%-mcmse%s") then return o .. misc .. c end
+      return o .. (misc ~= "" and (misc .. " ") or "") .. "-mcmse" .. c
+    end, 1)
     return (blk:gsub("(<IncludePath>)([^<]*)(</IncludePath>)", function(o, inc, c)
       return o .. xesc(merge_keil_includes(xunesc(inc), keil_includes(), function(item)
         return is_bsp_include(item) or item == "..\\.."

@@ -372,7 +372,9 @@ TEST_F(TemplateTree, SecureUvisionProjectCarriesItsRow) {
         const std::string cpu = t.textAt("TargetOption/TargetCommonOption/Cpu");
         EXPECT_TRUE(Contains(cpu, "CPUTYPE(\"Cortex-M23\")") && Contains(cpu, " TZ")) << cpu;
         EXPECT_EQ(t.textAt("TargetOption/TargetArmAds/ArmAdsMisc/nSecure"), "1");
+        EXPECT_EQ(t.textAt("TargetOption/TargetArmAds/Cads/VariousControls/MiscControls"), "-mcmse");
         EXPECT_EQ(MemoryRow(t, "OCR_RVCT4"), std::make_pair(row.ro, row.roSize));
+        EXPECT_EQ(MemoryRow(t, "OCR_RVCT5"), std::make_pair(row.nsc, row.nscSize));
         EXPECT_EQ(MemoryRow(t, "OCR_RVCT9"), std::make_pair(row.rw, sramEnd - row.rw));
         const XmlElement* ld = t.at("TargetOption/TargetArmAds/LDads");
         ASSERT_NE(ld, nullptr);
