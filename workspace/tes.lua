@@ -103,15 +103,17 @@ local function indent_at(s, pos)
 end
 
 -- Replaces the lines between the line holding begin_text and the line holding
--- end_text with the given lines, indented like the begin line.
+-- end_text with the given lines, indented like the begin line. A file whose
+-- markers were removed keeps its text.
 local function replace_lines_between(s, begin_text, end_text, lines)
   local a, b = s:find(begin_text, 1, true)
-  if not a then return s, false end
-  local c = s:find(end_text, b + 1, true)
-  if not c then return s, false end
+  local c = a and s:find(end_text, b + 1, true)
+  local body_start = c and s:find("\n", b, true)
+  if not body_start or body_start > c then
+    print("no block \"" .. begin_text .. "\" ... \"" .. end_text .. "\"; left as it is")
+    return s, false
+  end
   local eol = eol_of(s)
-  local body_start = s:find("\n", b, true)
-  if not body_start or body_start > c then return s, false end
   local ind = indent_at(s, a)
   local end_line = c
   while end_line > 1 and s:sub(end_line - 1, end_line - 1) ~= "\n" do end_line = end_line - 1 end
