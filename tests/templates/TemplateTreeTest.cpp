@@ -683,6 +683,53 @@ TEST_F(TemplateTree, SecondGenerationLeavesTheTreeAsItWas) {
     }
 }
 
+void ReplaceInFile(const stdfs::path& path, const std::string& from, const std::string& to) {
+    std::string text = ReadBytes(path);
+    const std::size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from << " in " << path;
+    text.replace(at, from.size(), to);
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// The scripts own only their values: what the developer added to the project-named
+// files stays, and a changed configuration lands beside it.
+TEST_F(TemplateTree, RegenerationKeepsTheDevelopersEditsAndLandsNewValues) {
+    Generate();
+    const Row& app = *Find("SecApp");
+    const stdfs::path keil = Project(app) / "KEIL";
+    ReplaceInFile(keil / "SecApp.uvprojx", "<IncludePath>..\\..\\..\\..\\Library",
+                  "<IncludePath>..\\user\\inc;..\\..\\..\\..\\Library");
+    ReplaceInFile(keil / "SecApp.uvprojx", "<Misc>", "<Misc>--info=sizes ");
+    ReplaceInFile(Project(app) / "main_SecApp.c", "int main(void)\n{\n",
+                  "static int UserHook(void) { return 7; }\n\nint main(void)\n{\n    (void)UserHook();\n");
+    ReplaceInFile(Project(app) / "IAR" / "SecApp.ewp", "<name>CCIncludePath2</name>",
+                  "<name>CCIncludePath2</name>\n<state>$PROJ_DIR$\\..\\user\\inc</state>");
+
+    for (ProjectEntry& entry : config.projects.rows) {
+        if (entry.name == L"SecApp") entry.roSize = L"0x8000";
+    }
+    ui.queueAnswer(MessageAnswer::Yes);
+    Generate();
+
+    const XmlDocument doc = ParseFile(keil / "SecApp.uvprojx");
+    const XmlElement& t = *doc.root.child("Targets")->child("Target");
+    EXPECT_EQ(MemoryRow(t, "OCR_RVCT4"), std::make_pair(app.ro, 0x8000u));
+    const std::vector<std::string> includes =
+        Split(t.textAt("TargetOption/TargetArmAds/Cads/VariousControls/IncludePath"), ';');
+    EXPECT_EQ(std::count(includes.begin(), includes.end(), "..\\user\\inc"), 1);
+    const std::string misc = t.textAt("TargetOption/TargetArmAds/LDads/Misc");
+    EXPECT_TRUE(Contains(misc, "--info=sizes")) << misc;
+    EXPECT_EQ(misc.find("--import_cmse_lib_out"), misc.rfind("--import_cmse_lib_out")) << misc;
+    EXPECT_EQ(Defines(ReadBytes(keil / "secure.sct")).at("S_ROM_SIZE"), "0x00008000");
+    const std::string main = ReadBytes(Project(app) / "main_SecApp.c");
+    EXPECT_TRUE(Contains(main, "static int UserHook(void) { return 7; }"));
+    EXPECT_TRUE(Contains(main, "    (void)UserHook();"));
+    const XmlDocument ewp = ParseFile(Project(app) / "IAR" / "SecApp.ewp");
+    const std::vector<std::string> iarIncludes = IarOption(ewp.root, "CCIncludePath2");
+    EXPECT_EQ(std::count(iarIncludes.begin(), iarIncludes.end(), "$PROJ_DIR$\\..\\user\\inc"), 1);
+    EXPECT_EQ(IcfSymbols(ReadBytes(Project(app) / "IAR" / "secure.icf")).at("__S_ROM_end"), app.ro + 0x8000u - 1);
+}
+
 TEST_F(TemplateTree, SecureProjectAddedLaterIsListedBeforeTheNonSecureOnes) {
     Generate();
     AddProjectRow(config.projects, L"SecLate", 0, 0x32000, 0x2000, 0x20006000, 0x3F000, 0x800, 0, L"", L"");
