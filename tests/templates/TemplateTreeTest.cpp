@@ -757,6 +757,10 @@ TEST_F(TemplateTree, SecureProjectAddedLaterIsListedBeforeTheNonSecureOnes) {
 // Real projects of other origins: every target becomes a row, and nothing in them
 // stops the script.
 TEST_F(TemplateTree, ProjectsOfOtherOriginsImportWithoutScriptError) {
+    // The foreign projects sit beside the checkout, not in it; a lone clone has none.
+    if (!stdfs::is_directory(kShared / "fixtures" / "uvprojx")) {
+        GTEST_SKIP() << "no project files of other origins at " << kShared.string();
+    }
     int checked = 0;
     for (const auto& entry : stdfs::directory_iterator(kShared / "fixtures" / "uvprojx")) {
         if (entry.path().extension() != ".uvprojx") continue;
