@@ -299,12 +299,31 @@ local function cpu_memory(cpu, which)
   return nil
 end
 
-local function first_memory(t, rows, cpu, cpu_name)
+-- The Target dialog's memory rows: element, dialog name and its "default" tick.
+local ROM_ROWS = {
+  { "OCR_RVCT4", "IROM1", "Ir1Chk" }, { "OCR_RVCT5", "IROM2", "Ir2Chk" },
+  { "OCR_RVCT1", "ROM1", "Ro1Chk" }, { "OCR_RVCT2", "ROM2", "Ro2Chk" }, { "OCR_RVCT3", "ROM3", "Ro3Chk" },
+}
+local RAM_ROWS = {
+  { "OCR_RVCT9", "IRAM1", "Im1Chk" }, { "OCR_RVCT10", "IRAM2", "Im2Chk" },
+  { "OCR_RVCT6", "RAM1", "Ra1Chk" }, { "OCR_RVCT7", "RAM2", "Ra2Chk" }, { "OCR_RVCT8", "RAM3", "Ra3Chk" },
+}
+
+-- The memory the target links to: the first row ticked as default (a non-secure
+-- project often ticks IROM2/IRAM2 and leaves the secure half in row 1), else the
+-- first row that is set, else the device's memory of the Cpu string.
+local function first_memory(t, rows, device_row, cpu, cpu_name)
   for _, row in ipairs(rows) do
-    local start, size = memory_row(t, row)
-    if start then return start, size, row end
+    local start, size = memory_row(t, row[1])
+    if start and tag(t, row[3]) == "1" then return start, size, row[2] end
   end
-  local start, size = cpu_memory(cpu, cpu_name)
+  for _, row in ipairs(rows) do
+    local start, size = memory_row(t, row[1])
+    if start then return start, size, row[2] end
+  end
+  local start, size = memory_row(t, device_row)
+  if start then return start, size, device_row end
+  start, size = cpu_memory(cpu, cpu_name)
   if start then return start, size, "Cpu " .. cpu_name end
   return nil
 end
@@ -352,19 +371,19 @@ local function import_target(t, count, file, output_names)
     end
   end
 
-  local ro, rosize, from = first_memory(t, { "OCR_RVCT4", "OCR_RVCT1", "OCR_RVCT2", "OCR_RVCT3", "IROM" }, cpu, "IROM")
+  local ro, rosize, from = first_memory(t, ROM_ROWS, "IROM", cpu, "IROM")
   if not ro then
     say("ldp.lua: " .. what .. ": no read-only memory found")
     ro, rosize = 0, 0
-  elseif from ~= "OCR_RVCT4" then
-    say("ldp.lua: " .. what .. ": IROM1 is empty, code region taken from " .. from)
+  elseif from ~= "IROM1" then
+    say("ldp.lua: " .. what .. ": code region taken from " .. from .. ", not IROM1")
   end
-  local rw, _, rwfrom = first_memory(t, { "OCR_RVCT9", "OCR_RVCT6", "OCR_RVCT7", "OCR_RVCT8", "IRAM" }, cpu, "IRAM")
+  local rw, _, rwfrom = first_memory(t, RAM_ROWS, "IRAM", cpu, "IRAM")
   if not rw then
     say("ldp.lua: " .. what .. ": no read-write memory found")
     rw = 0
-  elseif rwfrom ~= "OCR_RVCT9" then
-    say("ldp.lua: " .. what .. ": IRAM1 is empty, data base taken from " .. rwfrom)
+  elseif rwfrom ~= "IRAM1" then
+    say("ldp.lua: " .. what .. ": data base taken from " .. rwfrom .. ", not IRAM1")
   end
 
   local nsc, nscsize = 0, 0

@@ -793,6 +793,47 @@ TEST_F(TemplateTree, ProjectsOfOtherOriginsImportWithoutScriptError) {
     }
 }
 
+// The memory a foreign target links to is the row its Target dialog ticks as
+// default: Arm's non-secure examples tick IROM2/IRAM2 and keep the secure half of
+// the device in IROM1/IRAM1; an older NXP project runs from external flash (ROM1).
+TEST_F(TemplateTree, ForeignProjectsGiveTheMemoryTheirTargetsLinkTo) {
+    if (!stdfs::is_directory(kShared / "fixtures" / "uvprojx")) {
+        GTEST_SKIP() << "no project files of other origins at " << kShared.string();
+    }
+    struct Expected {
+        const char* file;
+        const wchar_t* name;
+        const wchar_t* state;
+        std::uint32_t ro, roSize, rw;
+    };
+    const Expected cases[] = {
+        {"cmsis5_corevalidation_cortex-m23s_ac6_secure.uvprojx", L"CMSIS_CV", L"S", 0x0, 0x200000, 0x20000000},
+        {"cmsis5_corevalidation_cortex-m23ns_ac6_nonsecure.uvprojx", L"CMSIS_CV", L"NS", 0x200000, 0x200000, 0x20200000},
+        {"cmsis5_trustzonev8m_nortos_cm33_s_secure.uvprojx", L"CM33_s", L"S", 0x0, 0x200000, 0x20000000},
+        {"cmsis5_trustzonev8m_nortos_cm33_ns_nonsecure.uvprojx", L"CM33_ns", L"NS", 0x200000, 0x200000, 0x20200000},
+        {"stm32cubel5_nucleo-l552ze-q_templates_tz_project_s_secure.uvprojx", L"Project_s", L"S", 0xC000000, 0x40000, 0x30000000},
+        {"stm32cubel5_nucleo-l552ze-q_templates_tz_project_ns_nonsecure.uvprojx", L"Project_ns", L"NS", 0x8040000, 0x40000, 0x20018000},
+        {"cmsis5_dap_lpc-link-ii_2016_nxp_lpc4320_cortex-m4.uvprojx", L"CMSIS_DAP", L"NS", 0x14000000, 0x400000, 0x10000000},
+    };
+    for (const Expected& c : cases) {
+        SCOPED_TRACE(c.file);
+        PartitionConfig imported;
+        ScriptedFrontend importUi;
+        ::testing::internal::CaptureStdout();
+        const ImportResult result =
+            ImportKeilProject(imported, (kShared / "fixtures" / "uvprojx" / c.file).wstring(), importUi);
+        const std::string output = ::testing::internal::GetCapturedStdout();
+        ASSERT_TRUE(result.succeeded) << output;
+        ASSERT_EQ(imported.projects.size(), 1) << output;
+        const ProjectEntry& row = imported.projects.rows[0];
+        EXPECT_EQ(row.name, c.name);
+        EXPECT_EQ(row.stateText, c.state);
+        EXPECT_EQ(CellNumber(row.roBase), c.ro);
+        EXPECT_EQ(CellNumber(row.roSize), c.roSize);
+        EXPECT_EQ(CellNumber(row.rwBase), c.rw);
+    }
+}
+
 // A scatter file written another way: an #define chain with expressions, comments,
 // the veneers in an execution region with attributes, and an XOM region.
 TEST_F(TemplateTree, ImportEvaluatesScatterFilesOfAnotherShape) {
