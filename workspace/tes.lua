@@ -802,11 +802,17 @@ local function edit_project_eww()
   writeall(path, s)
 end
 
+-- The template's entry function takes the project's name; entry functions the
+-- developer added under other names stay as they are.
+local function rename_template_entry(s)
+  return (s:gsub("%f[%w_]Secure_NscEntry%f[^%w_]", resc(PRJ) .. "_NscEntry"))
+end
+
 local function edit_main()
   local s = readall(fmain)
   if not s then print("missing " .. fmain) return end
   s = s:gsub("(image of the project )[%w_]+", "%1" .. resc(PRJ), 1)
-  s = s:gsub("[%w_]+_NscEntry", resc(PRJ) .. "_NscEntry")
+  s = rename_template_entry(s)
   s = set_define(s, "NEXT_BOOT_BASE", HX(NEXT_BOOT) .. "UL")
   s = set_define(s, "NEXT_BOOT_NS", (NEXT_BOOT ~= NO_BOOT and NEXT_BOOT_NS == 1) and "1" or "0")
   s = replace_lines_between(s, "/* Execute-only functions of this image. */",
@@ -816,17 +822,19 @@ local function edit_main()
   writeall(fmain, s)
 end
 
--- The prototypes for the non-secure side, beside the import library.
+-- The prototypes for the non-secure side, beside the import library. A header
+-- written by an earlier run holds the developer's own prototypes and is kept;
+-- the template only starts it.
 local function write_nsc_header()
   local dir = join(DIR, "nsclib")
   local template = join(dir, "Secure_nsc.h")
   local target = join(dir, NSC_HEADER)
-  local s = readall(template) or readall(target)
+  local s = readall(target) or readall(template)
   if not s then print("missing " .. template) return end
   -- The exact name: two projects may differ only in case.
   local guard = PRJ .. "_NSC_H"
   s = s:gsub("(secure image )[%w_]+", "%1" .. resc(PRJ), 1)
-  s = s:gsub("[%w_]+_NscEntry", resc(PRJ) .. "_NscEntry")
+  s = rename_template_entry(s)
   s = s:gsub("([ \t]*#ifndef[ \t]+)[%w_]+_NSC_H", "%1" .. resc(guard), 1)
   s = s:gsub("([ \t]*#define[ \t]+)[%w_]+_NSC_H", "%1" .. resc(guard), 1)
   s = s:gsub("(#endif /%* )[%w_]+_NSC_H", "%1" .. resc(guard), 1)

@@ -704,9 +704,17 @@ TEST_F(TemplateTree, RegenerationKeepsTheDevelopersEditsAndLandsNewValues) {
                   "static int UserHook(void) { return 7; }\n\nint main(void)\n{\n    (void)UserHook();\n");
     ReplaceInFile(Project(app) / "IAR" / "SecApp.ewp", "<name>CCIncludePath2</name>",
                   "<name>CCIncludePath2</name>\n<state>$PROJ_DIR$\\..\\user\\inc</state>");
+    // A second service of the developer's own, with its prototype for the non-secure side.
+    const std::string service = "__NONSECURE_ENTRY\nint32_t Extra_NscEntry(void) { return 1; }\n\n";
+    ReplaceInFile(Project(app) / "main_SecApp.c", "int main(void)\n", service + "int main(void)\n");
+    const stdfs::path header = Project(app) / "nsclib" / "SecApp_nsc.h";
+    ReplaceInFile(header, "#ifdef __cplusplus\n}", "int32_t Extra_NscEntry(void);\n\n#ifdef __cplusplus\n}");
 
     for (ProjectEntry& entry : config.projects.rows) {
-        if (entry.name == L"SecApp") entry.roSize = L"0x8000";
+        if (entry.name == L"SecApp") {
+            entry.roSize = L"0x8000";
+            entry.nextBoot.clear();
+        }
     }
     ui.queueAnswer(MessageAnswer::Yes);
     Generate();
@@ -728,6 +736,21 @@ TEST_F(TemplateTree, RegenerationKeepsTheDevelopersEditsAndLandsNewValues) {
     const std::vector<std::string> iarIncludes = IarOption(ewp.root, "CCIncludePath2");
     EXPECT_EQ(std::count(iarIncludes.begin(), iarIncludes.end(), "$PROJ_DIR$\\..\\user\\inc"), 1);
     EXPECT_EQ(IcfSymbols(ReadBytes(Project(app) / "IAR" / "secure.icf")).at("__S_ROM_end"), app.ro + 0x8000u - 1);
+
+    EXPECT_TRUE(Contains(main, service)) << main;
+    EXPECT_TRUE(Contains(main, "int32_t SecApp_NscEntry(")) << main;
+    const std::string prototypes = ReadBytes(header);
+    EXPECT_TRUE(Contains(prototypes, "int32_t Extra_NscEntry(void);")) << prototypes;
+    EXPECT_TRUE(Contains(prototypes, "int32_t SecApp_NscEntry(const uint8_t *buffer, uint32_t length);")) << prototypes;
+
+    // Without a next image nothing is booted, and the debug set-ups load only this one.
+    EXPECT_EQ(Defines(main).at("NEXT_BOOT_BASE"), "0xFFFFFFFFUL");
+    const std::string ini = ReadBytes(keil / "Debug.ini");
+    EXPECT_FALSE(Contains(ini, "NsApp")) << ini;
+    EXPECT_TRUE(Contains(ini, "LOAD \".\\Objects\\SecApp.axf\" incremental")) << ini;
+    const XmlDocument debug = ParseFile(Project(app) / "IAR" / "SecApp.ewd");
+    EXPECT_EQ(IarOptionText(debug.root, "OCImagesUse1"), "0");
+    EXPECT_EQ(IarOptionText(debug.root, "OCImagesPath1"), "");
 }
 
 TEST_F(TemplateTree, SecureProjectAddedLaterIsListedBeforeTheNonSecureOnes) {
