@@ -3,10 +3,14 @@
 namespace velmora {
 namespace {
 
+// A state that is not 0 or 1 (a hand-edited file) counts as non-secure, as its
+// button shows it; shifted as it stands, 2 would set the next peripheral's bit.
+std::uint32_t BitValue(std::int32_t state) { return state != 0 ? 1u : 0u; }
+
 void SetBit(std::uint32_t* words, std::size_t count, std::int32_t code, std::int32_t state) {
     const auto word = static_cast<std::size_t>(code >> 16) & 0xFFF;
     if (word >= count) return;
-    words[word] |= static_cast<std::uint32_t>(state) << (code & 0x1F);
+    words[word] |= BitValue(state) << (code & 0x1F);
 }
 
 }  // namespace
@@ -34,7 +38,7 @@ SecurityWords ComputeSecurityWords(const PeripheralTable& table) {
     for (const PeripheralEntry& p : table) {
         if (p.nsSetCode != kNoSecurityBit) {
             if (p.nsSetCode & kGpioPortFlag) {
-                words.ionsset |= static_cast<std::uint32_t>(p.state) << (p.nsSetCode & 0x1F);
+                words.ionsset |= BitValue(p.state) << (p.nsSetCode & 0x1F);
             } else {
                 SetBit(words.pnsset.data(), words.pnsset.size(), p.nsSetCode, p.state);
             }

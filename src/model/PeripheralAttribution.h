@@ -22,7 +22,8 @@ struct SecurityWords {
 // Timer3 always take the same new state. Returns the rows whose state was set.
 std::vector<int> TogglePeripheral(PeripheralTable& table, int commandId);
 
-// A bit is set exactly when a peripheral that owns it is non-secure (shared bits OR).
+// A bit is set exactly when a peripheral that owns it is non-secure, that is, its
+// state is not 0 (shared bits OR).
 SecurityWords ComputeSecurityWords(const PeripheralTable& table);
 
 }  // namespace velmora

@@ -94,6 +94,27 @@ TEST(SecurityWords, AlwaysSecureRowLoadedNonSecureSetsNoBit) {
     EXPECT_EQ(table[static_cast<std::size_t>(IndexOf(table, L"WDT"))].state, 1);
 }
 
+bool operator==(const SecurityWords& a, const SecurityWords& b) {
+    return a.pnsset == b.pnsset && a.ionsset == b.ionsset && a.intnsset == b.intnsset;
+}
+
+// A hand-edited file may hold any number; the button shows every non-zero state as
+// non-secure, so the words must too, without touching a neighbour's bit.
+TEST(SecurityWords, AnyNonZeroStateSetsOnlyThePeripheralsOwnBits) {
+    // SPI4 owns interrupt bit 30, GPH a GPIO bit, Timer3 the shared Timer bit.
+    for (const wchar_t* name : {L"SPI4", L"GPH", L"Timer3", L"UART0"}) {
+        PeripheralTable nonSecure = AllSecure();
+        nonSecure[static_cast<std::size_t>(IndexOf(nonSecure, name))].state = 1;
+        const SecurityWords expected = ComputeSecurityWords(nonSecure);
+        for (std::int32_t state : {2, 3, -1, 0x7FFFFFFF, -0x7FFFFFFF - 1}) {
+            PeripheralTable table = AllSecure();
+            table[static_cast<std::size_t>(IndexOf(table, name))].state = state;
+            EXPECT_TRUE(ComputeSecurityWords(table) == expected)
+                << ::testing::PrintToString(std::wstring(name)) << " state " << state;
+        }
+    }
+}
+
 TEST(TogglePeripheral, TimersMoveTogether) {
     PeripheralTable table = FreshTable();
     const int timer2 = IndexOf(table, L"Timer2");
