@@ -45,7 +45,8 @@ public:
     void Parse(const std::string& bytes);
 
     // Writes every non-empty section to path (CRLF line ends) through a temporary
-    // file that then replaces path, so a failure leaves the old file whole.
+    // file that then replaces path, so a failure leaves the old file whole. A file
+    // marked read-only is left as it is.
     // false, error and a warning box "Unable to write ini file." when that fails.
     bool Write();
 

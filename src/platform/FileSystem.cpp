@@ -83,12 +83,66 @@ Path TemporarySibling(const Path& target) {
     return temp;
 }
 
+// Writes the whole file and flushes it to the disk, so that once it replaces the old
+// file a crash or power loss cannot leave an empty or partial file in its place.
+#ifdef _WIN32
 bool WriteBytes(const Path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    return static_cast<bool>(out);
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        DWORD written = 0;
+        ok = WriteFile(file, bytes.data() + done, chunk, &written, nullptr) != 0 && written > 0;
+        done += written;
+    }
+    ok = ok && FlushFileBuffers(file) != 0;
+    return CloseHandle(file) != 0 && ok;
+}
+#else
+bool WriteBytes(const Path& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        ok = written > 0;
+        if (ok) done += static_cast<std::size_t>(written);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+}
+#endif
+
+// The file a write to path replaces: a symbolic link is written through, as opening
+// it for writing would do, instead of being turned into a plain file.
+Path ReplacementTarget(const Path& path) {
+    std::error_code ec;
+    if (!stdfs::is_symlink(path, ec)) return path;
+    Path resolved = stdfs::canonical(path, ec);
+    return ec ? path : resolved;
+}
+
+// An existing file that may not be written keeps its content, as it would for a
+// plain open for writing: replacing it by a rename would ignore its read-only mark.
+bool MayReplace(const Path& target) {
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+#else
+    return ::access(target.c_str(), F_OK) != 0 || ::access(target.c_str(), W_OK) == 0;
+#endif
+}
+
+// The new file gets the old one's permissions, so a save does not widen or narrow them.
+void KeepPermissions(const Path& from, const Path& to) {
+    std::error_code ec;
+    const stdfs::file_status status = stdfs::status(from, ec);
+    if (!ec && stdfs::exists(status)) stdfs::permissions(to, status.permissions(), ec);
 }
 
 // Replaces target with source in one step where the system allows it.
@@ -163,8 +217,15 @@ bool ReadFileBytes(const Path& path, std::string& bytes) {
 }
 
 bool WriteFileAtomically(const Path& path, const std::string& bytes) {
-    const Path temp = TemporarySibling(path);
-    if (!WriteBytes(temp, bytes) || !ReplaceWith(temp, path)) {
+    const Path target = ReplacementTarget(path);
+    if (!MayReplace(target)) return false;
+    const Path temp = TemporarySibling(target);
+    if (!WriteBytes(temp, bytes)) {
+        RemoveQuietly(temp);
+        return false;
+    }
+    KeepPermissions(target, temp);
+    if (!ReplaceWith(temp, target)) {
         RemoveQuietly(temp);
         return false;
     }

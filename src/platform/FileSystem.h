@@ -46,8 +46,11 @@ bool IsDirectoryEmpty(const Path& path);
 // Reads a whole file as bytes; false when it cannot be opened or read.
 bool ReadFileBytes(const Path& path, std::string& bytes);
 
-// Writes bytes to a temporary file beside path and then replaces path with it, so
-// the old file stays whole when anything fails; false on failure.
+// Writes bytes to a temporary file beside path, flushes it to the disk and then
+// replaces path with it, so the old file stays whole when anything fails; false on
+// failure. A symbolic link is written through; an existing file that may not be
+// written (read-only) is left as it is (false); the new file keeps the old one's
+// permissions.
 bool WriteFileAtomically(const Path& path, const std::string& bytes);
 
 // --- Addition for the directory copy: enumeration that tells failure from emptiness.

@@ -155,6 +155,31 @@ TEST(CIniFileWrite, MissingFolderFailsVisiblyAndCreatesNothing) {
     EXPECT_EQ(EntriesIn(dir.path()), 0u);
 }
 
+// A configuration file marked read-only keeps its content: the save fails visibly
+// instead of replacing the file behind the mark.
+TEST(CIniFileWrite, ReadOnlyFileIsKeptAndTheFailureShown) {
+#ifndef _WIN32
+    if (geteuid() == 0) GTEST_SKIP() << "root writes read-only files";
+#endif
+    namespace stdfs = std::filesystem;
+    TempDir dir;
+    const std::string old = "[OLD]\r\nkeep=1\r\n\r\n";
+    const auto file = dir.writeFile("a.ini", old);
+    const auto writeBits =
+        stdfs::perms::owner_write | stdfs::perms::group_write | stdfs::perms::others_write;
+    stdfs::permissions(file, writeBits, stdfs::perm_options::remove);
+    ScriptedFrontend ui;
+    CIniFile store(&ui);
+    store.path = file.wstring();
+    store.PutText(L"S", L"a", L"1", true);
+    const bool written = store.Write();
+    stdfs::permissions(file, stdfs::perms::owner_write, stdfs::perm_options::add);
+    EXPECT_FALSE(written);
+    ExpectWriteWarning(ui);
+    EXPECT_EQ(dir.readFile("a.ini"), old);
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
 #ifndef _WIN32
 // A write that fails half-way (the file size limit stops it) must leave the old
 // file as it was and no temporary file behind. This works for root, too, which

@@ -68,6 +68,25 @@ TEST(FileSystem, AtomicWriteReplacesOrKeepsTheOldFile) {
     EXPECT_EQ(fs::ListDirectory(dir.path()).size(), 2u);
 }
 
+#ifndef _WIN32
+// A save through a link updates the file it points to, and that file keeps its
+// permissions: a rename alone would put a plain file in place of the link.
+TEST(FileSystem, AtomicWriteGoesThroughLinksAndKeepsPermissions) {
+    namespace stdfs = std::filesystem;
+    test::TempDir dir;
+    const auto real = dir.writeFile("shared/real.kiv", "old");
+    const auto ownerOnly = stdfs::perms::owner_read | stdfs::perms::owner_write;
+    stdfs::permissions(real, ownerOnly);
+    const auto link = dir.file("f.kiv");
+    stdfs::create_symlink(real, link);
+    EXPECT_TRUE(fs::WriteFileAtomically(link, "new"));
+    EXPECT_TRUE(stdfs::is_symlink(link));
+    EXPECT_EQ(dir.readFile("shared/real.kiv"), "new");
+    EXPECT_EQ(stdfs::status(real).permissions(), ownerOnly);
+    EXPECT_EQ(fs::ListDirectory(dir.file("shared")).size(), 1u);
+}
+#endif
+
 TEST(FileSystem, PlatformSeparators) {
     const std::wstring converted = fs::WithPlatformSeparators(L"a\\Library\\CMSIS");
     const std::wstring sep(1, fs::Separator());
