@@ -41,6 +41,9 @@ int main(void)
 {
     uint32_t i;
 
+    /* An image started by another one finds interrupts masked by that jump. */
+    __enable_irq();
+
     for (i = 0U; i < sizeof g_buffer; i++) {
         g_buffer[i] = (uint8_t)i;
     }

@@ -87,6 +87,10 @@ int main(void)
     SYS_UnlockReg();
     Partition_Setup();
     SYS_LockReg();
+    /* An image started by another secure image finds interrupts masked by that
+       jump; unmask them as a reset would, or the non-secure image it boots could
+       never take one. */
+    __enable_irq();
 
     /* Calls into execute-only memory. */
     /* End of calls into execute-only memory. */
