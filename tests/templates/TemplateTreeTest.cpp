@@ -549,8 +549,16 @@ TEST_F(TemplateTree, NonSecureProjectsLinkEverySecureImportLibrary) {
         EXPECT_EQ(defines.at("NS_RAM_SIZE"), Hex8(0x30018000u - row.rw));
         ExpectScatterXom(scatter, row);
 
+        const XmlDocument options = ParseFile(keil / (row.name + ".uvoptx"));
+        EXPECT_EQ(options.root.textAt("Target/TargetName"), row.name);
+
         const XmlDocument ewp = ParseFile(Project(row) / "IAR" / (row.name + ".ewp"));
+        EXPECT_EQ(IarOptionText(ewp.root, "TrustZone"), "1");
         EXPECT_EQ(IarOptionText(ewp.root, "TrustZoneModes"), "1");
+        EXPECT_EQ(IarOptionText(ewp.root, "IlinkOutputFile"), row.name + ".out");
+        EXPECT_EQ(IarOptionText(ewp.root, "IlinkTrustzoneImportLibraryOut"), "");
+        const XmlDocument ownWorkspace = ParseFile(Project(row) / "IAR" / (row.name + ".eww"));
+        EXPECT_EQ(ownWorkspace.root.textAt("project/path"), "$WS_DIR$\\" + row.name + ".ewp");
         EXPECT_EQ(IarOptionText(ewp.root, "IlinkIcfFile"), "$PROJ_DIR$\\nonsecure.icf");
         EXPECT_EQ(IarOption(ewp.root, "IlinkAdditionalLibs"), expectedIarLibs);
         ExpectIncludeFoldersExist(Project(row) / "IAR", IarOption(ewp.root, "CCIncludePath2"));
@@ -586,9 +594,11 @@ TEST_F(TemplateTree, PartitionHeaderHoldsTheSplitAndTheSecurityWords) {
     EXPECT_EQ(defines.at("SAU_INIT_START0"), Hex8(allNsc));
     EXPECT_EQ(defines.at("SAU_INIT_END0"), Hex8(allNsc + allNscSize - 1));
     EXPECT_EQ(defines.at("SAU_INIT_NSC0"), "1");
+    EXPECT_EQ(defines.at("SAU_INIT_REGION1"), "1");
     EXPECT_EQ(defines.at("SAU_INIT_START1"), Hex8(config.nsba));
     EXPECT_EQ(defines.at("SAU_INIT_END1"), "0x1007FFFF");
     EXPECT_EQ(defines.at("SAU_INIT_NSC1"), "0");
+    EXPECT_EQ(defines.at("SAU_INIT_REGION2"), "1");
     EXPECT_EQ(defines.at("SAU_INIT_START2"), Hex8(config.sramNsba));
     EXPECT_EQ(defines.at("SAU_INIT_END2"), "0x30017FFF");
     const SecurityWords words = ComputeSecurityWords(config.peripherals);
