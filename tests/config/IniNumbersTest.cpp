@@ -38,6 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
         HexCase{L"0x 1f", 0x1F}, HexCase{L"0x\t\n+1f", 0x1F}, HexCase{L"0x-1", 0xFFFFFFFF},
         HexCase{L"0x-10", 0xFFFFFFF0}, HexCase{L"0x0x1f", 0x1F}, HexCase{L"0x0X1F", 0x1F},
         HexCase{L"0x0xg", 0}, HexCase{L"0x+", 0}, HexCase{L"0x 0x7", 0x7},
+        // The sign stands before the second prefix, not after it.
+        HexCase{L"0x-0x10", 0xFFFFFFF0}, HexCase{L"0x +0X1f", 0x1F}, HexCase{L"0x0x-1", 0},
         // More than 32 bits saturate instead of wrapping into a small address.
         HexCase{L"0x100000000", 0xFFFFFFFF}, HexCase{L"0x123456789abcdef", 0xFFFFFFFF},
         // The decimal reading: blanks, sign, leading digits.
