@@ -512,7 +512,8 @@ local function mark_first_active(path)
   writeall(path, s)
 end
 
--- IAR batch build "All": every listed project, in workspace order.
+-- IAR batch build "All": every listed project, in workspace order. Only that
+-- definition is ours; batch builds the developer added stay.
 local function update_iar_batch(path)
   local s = readall(path)
   if not s then return end
@@ -521,7 +522,7 @@ local function update_iar_batch(path)
   for p in s:gmatch("<project>%s*<path>(.-)</path>") do
     names[#names + 1] = p:match("([^\\/]+)%.ewp$") or p
   end
-  local t = { "    <batchBuild>", "        <batchDefinition>", "            <name>All</name>" }
+  local t = { "        <batchDefinition>", "            <name>All</name>" }
   for _, n in ipairs(names) do
     t[#t + 1] = "            <member>"
     t[#t + 1] = "                <project>" .. xesc(n) .. "</project>"
@@ -529,11 +530,12 @@ local function update_iar_batch(path)
     t[#t + 1] = "            </member>"
   end
   t[#t + 1] = "        </batchDefinition>"
-  t[#t + 1] = "    </batchBuild>"
-  local text = table.concat(t, eol)
-  local r, n = s:gsub("[ \t]*<batchBuild%s*/>", resc(text), 1)
-  if n == 0 then r, n = s:gsub("[ \t]*<batchBuild>.-</batchBuild>", resc(text), 1) end
-  if n == 0 then r = s:gsub("</workspace>", resc(text .. eol) .. "</workspace>", 1) end
+  local all = table.concat(t, eol)
+  local batch = "    <batchBuild>" .. eol .. all .. eol .. "    </batchBuild>"
+  local r, n = s:gsub("[ \t]*<batchDefinition>%s*<name>All</name>.-</batchDefinition>", resc(all), 1)
+  if n == 0 then r, n = s:gsub("[ \t]*<batchBuild%s*/>", resc(batch), 1) end
+  if n == 0 then r, n = s:gsub("([ \t]*</batchBuild>)", resc(all .. eol) .. "%1", 1) end
+  if n == 0 then r = s:gsub("</workspace>", resc(batch .. eol) .. "</workspace>", 1) end
   writeall(path, r)
 end
 

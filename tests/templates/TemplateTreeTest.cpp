@@ -719,6 +719,10 @@ TEST_F(TemplateTree, RegenerationKeepsTheDevelopersEditsAndLandsNewValues) {
     ReplaceInFile(Project(app) / "main_SecApp.c", "int main(void)\n", service + "int main(void)\n");
     const stdfs::path header = Project(app) / "nsclib" / "SecApp_nsc.h";
     ReplaceInFile(header, "#ifdef __cplusplus\n}", "int32_t Extra_NscEntry(void);\n\n#ifdef __cplusplus\n}");
+    ReplaceInFile(Out() / "TrustZone.eww", "    </batchBuild>",
+                  "        <batchDefinition>\n            <name>Release</name>\n            <member>\n"
+                  "                <project>NsApp</project>\n                <configuration>Release</configuration>\n"
+                  "            </member>\n        </batchDefinition>\n    </batchBuild>");
 
     for (ProjectEntry& entry : config.projects.rows) {
         if (entry.name == L"SecApp") {
@@ -752,6 +756,12 @@ TEST_F(TemplateTree, RegenerationKeepsTheDevelopersEditsAndLandsNewValues) {
     const std::string prototypes = ReadBytes(header);
     EXPECT_TRUE(Contains(prototypes, "int32_t Extra_NscEntry(void);")) << prototypes;
     EXPECT_TRUE(Contains(prototypes, "int32_t SecApp_NscEntry(const uint8_t *buffer, uint32_t length);")) << prototypes;
+
+    const XmlDocument eww = ParseFile(Out() / "TrustZone.eww");
+    std::vector<std::string> batches;
+    for (const XmlElement* b : eww.root.at("batchBuild")->all("batchDefinition")) batches.push_back(b->textAt("name"));
+    EXPECT_EQ(batches, (std::vector<std::string>{"All", "Release"}));
+    EXPECT_EQ(eww.root.at("batchBuild/batchDefinition")->all("member").size(), rows.size());
 
     // Without a next image nothing is booted, and the debug set-ups load only this one.
     EXPECT_EQ(Defines(main).at("NEXT_BOOT_BASE"), "0xFFFFFFFFUL");
