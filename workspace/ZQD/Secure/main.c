@@ -17,7 +17,8 @@
 /* 1 when that image runs in the non-secure state. */
 #define NEXT_BOOT_NS    0
 
-typedef void (*NonSecureReset)(void) __NONSECURE_CALL;
+/* The attribute stands before the return type, where IAR also accepts it. */
+typedef __NONSECURE_CALL void (*NonSecureReset)(void);
 typedef void (*SecureReset)(void);
 
 /*
