@@ -130,9 +130,13 @@ std::wstring ScriptHost::PrintResultText() const {
 int ScriptHost::MessageHandler(lua_State* state) {
     auto* host = static_cast<ScriptHost*>(lua_touserdata(state, lua_upvalueindex(1)));
     if (!lua_isstring(state, 1)) return 1;
-    lua_getfield(state, LUA_GLOBALSINDEX, "debug");
+    // Raw access: an error raised by a script's metatable here would replace the
+    // script's own error with "error in error handling".
+    lua_pushliteral(state, "debug");
+    lua_rawget(state, LUA_GLOBALSINDEX);
     if (lua_istable(state, -1)) {
-        lua_getfield(state, -1, "traceback");
+        lua_pushliteral(state, "traceback");
+        lua_rawget(state, -2);
         if (lua_isfunction(state, -1)) {
             lua_pushvalue(state, 1);
             lua_pushinteger(state, 2);

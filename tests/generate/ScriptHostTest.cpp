@@ -127,11 +127,16 @@ TEST_F(ScriptHostTest, ErrorObjectThatIsNoTextIsNamed) {
 }
 
 TEST_F(ScriptHostTest, GlobalsMetatableDoesNotBreakTheReport) {
-    EXPECT_FALSE(
-        RunScript("setmetatable(_G, {__index = function() error('no') end})\nerror('first')"));
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].text, L"s.lua:2: first");
-    EXPECT_EQ(ui.messages[1].text, L"");
+    // A second error while the first is being handled would replace its text.
+    for (const char* before : {"", "debug = nil"}) {
+        ui.clearRecords();
+        EXPECT_FALSE(RunScript(std::string(before) +
+                               "\nsetmetatable(_G, {__index = function() error('no') end})"
+                               "\nerror('first')"));
+        ASSERT_EQ(ui.messages.size(), 2u) << before;
+        EXPECT_EQ(ui.messages[0].text, L"s.lua:3: first") << before;
+        EXPECT_EQ(ui.messages[1].text, L"") << before;
+    }
 }
 
 TEST_F(ScriptHostTest, MissingScriptReportsTheLoadFailure) {
