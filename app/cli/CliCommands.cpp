@@ -5,6 +5,7 @@
 #include "config/ConfigurationFile.h"
 #include "generate/ImportKeilProject.h"
 #include "generate/TemplateGenerator.h"
+#include "generate/TemplatePaths.h"
 #include "platform/Console.h"
 #include "validate/ValidateConfiguration.h"
 
@@ -80,7 +81,9 @@ int RunImport(const std::wstring& file) {
     CIniFile store(&frontend);
     PartitionConfig config;
     LoadAsTheDialogDoes(store, config);
-    const ImportResult imported = ImportKeilProject(config, file, frontend);
+    // The dialog's file choosers give a full path, which the script keeps in the
+    // row's Path cell; a path typed relative to the current folder gets the same.
+    const ImportResult imported = ImportKeilProject(config, FullPath(file), frontend);
     const bool saved = SaveConfiguration(store, config);
     if (!imported.succeeded) {
         if (!imported.scriptTraceback.empty()) Complain(imported.scriptTraceback);

@@ -21,8 +21,9 @@ int RunCheck();
 // Validates and creates the template without asking. Never writes "./default.kiv".
 int RunGenerate(bool overwrite);
 
-// Imports the Keil project through "ldp.lua", then saves "./default.kiv" as the
-// dialog does when it closes (also after a script error, with the rows added so far).
+// Imports the Keil project through "ldp.lua", handing it FILE's full path, then
+// saves "./default.kiv" as the dialog does when it closes (also after a script
+// error, with the rows added so far).
 int RunImport(const std::wstring& file);
 
 // Dispatches "check", "generate [--overwrite]" and "import FILE"; prints the usage

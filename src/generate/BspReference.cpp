@@ -38,12 +38,13 @@ std::wstring Repeat(const std::wstring& piece, int times) {
 }  // namespace
 
 std::optional<std::wstring> RelativeBspPath(const std::wstring& outputFolder,
-                                            const std::wstring& bspPath) {
+                                            const std::wstring& bspPath,
+                                            const std::wstring& fullBspPath) {
     if (LiesInside(outputFolder, bspPath)) {
         // The project files that receive it use the backslash on every platform.
         return Repeat(L"..\\", FolderLevels(outputFolder.substr(bspPath.size())) + 2);
     }
-    if (bspPath.size() > 1) return AbsoluteBspReference(bspPath);
+    if (bspPath.size() > 1) return AbsoluteBspReference(fullBspPath);
     return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 #include "generate/GenerationContext.h"
 #include "generate/OutputFolder.h"
 #include "generate/ProjectGenerator.h"
+#include "generate/TemplatePaths.h"
 #include "platform/FileSystem.h"
 #include "validate/ValidateConfiguration.h"
 
@@ -87,7 +88,8 @@ GenerationResult TemplateGenerator::CreateTemplate() {
 
 bool TemplateGenerator::ResolveBspReference(GenerationResult& result,
                                             const std::wstring& outputFolder, std::wstring& rpath) {
-    if (auto relative = RelativeBspPath(outputFolder, fs::WithNativeSeparators(config_.bspPath))) {
+    const std::wstring bspPath = fs::WithNativeSeparators(config_.bspPath);
+    if (auto relative = RelativeBspPath(outputFolder, bspPath, FullPath(bspPath))) {
         rpath = *relative;
         return true;
     }

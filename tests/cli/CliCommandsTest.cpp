@@ -92,10 +92,12 @@ TEST_F(CliInWorkspace, GenerateWithoutTemplatePathIsAnErrorNotAPrompt) {
 TEST_F(CliInWorkspace, ImportAppendsARowAndSaves) {
     dir_.writeFile("ldp.lua",
                    "addprj('Imported', 1, 0x10060000, 0x8000, 0x30010000, 0, 0, 0, 0, 0, 0, '', infname)\n");
-    EXPECT_EQ(run({L"import", L"some.uvprojx"}), cli::kExitSuccess);
+    EXPECT_EQ(run({L"import", L"./some.uvprojx"}), cli::kExitSuccess);
     const std::string kiv = dir_.readFile("default.kiv");
     EXPECT_NE(kiv.find("NAME=Imported\r\n"), std::string::npos);
-    EXPECT_NE(kiv.find("PATH=some.uvprojx\r\n"), std::string::npos);
+    // The script gets the full path, as the dialog's file choosers give it.
+    const std::string full = (stdfs::current_path() / "some.uvprojx").string();
+    EXPECT_NE(kiv.find("PATH=" + full + "\r\n"), std::string::npos) << kiv;
 }
 
 TEST_F(CliInWorkspace, ImportScriptErrorKeepsEarlierRowsAndExitsTwo) {

@@ -128,6 +128,17 @@ TEST_F(TemplateGeneratorTest, BspInsideTheOutputsParentGivesARelativePath) {
     EXPECT_EQ(trace.runs[0].globals[0].text, L"..\\..\\..\\");
 }
 
+TEST_F(TemplateGeneratorTest, RelativeBspBesideTheOutputIsReachedByItsFullPath) {
+    config.bspPath = L"BSP";
+    config.templatePath = L"out";
+    AddSecure(L"Sec");
+    ASSERT_EQ(Generate().outcome, GenerationOutcome::Completed);
+    ASSERT_EQ(trace.runs.size(), 1u);
+    EXPECT_EQ(trace.runs[0].globals[0].text,
+              (stdfs::current_path() / "BSP").wstring() + test::P(L"/"));
+    EXPECT_EQ(config.bspPath, L"BSP") << "the box keeps what the user typed";
+}
+
 TEST_F(TemplateGeneratorTest, ShortBspPathIsPickedAndKept) {
     config.bspPath = L"";
     AddSecure(L"Sec");
