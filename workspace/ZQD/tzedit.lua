@@ -1,0 +1,637 @@
+-- Helpers of the template scripts tes.lua and tens.lua: reading and writing the
+-- copied files, editing Keil and IAR project files and the workspaces by pattern,
+-- and the execute-only regions. Each script loads this file with dofile and runs
+-- in the same Lua state, so the helpers see the script's globals (fpath, rpath,
+-- xombaseK, ...). Lua 5.1 standard libraries only.
+
+local SEP = package.config:sub(1, 1)
+
+local function join(...)
+  return table.concat({ ... }, SEP)
+end
+
+local function readall(path)
+  local f = io.open(path, "rb")
+  if not f then return nil end
+  local s = f:read("*a")
+  f:close()
+  return s
+end
+
+-- Writes only when the content changed, so an unchanged file keeps its time stamp.
+local function writeall(path, s)
+  if readall(path) == s then return true end
+  local f = io.open(path, "wb")
+  if not f then
+    print("cannot write " .. path)
+    return false
+  end
+  f:write(s)
+  f:close()
+  return true
+end
+
+local function exists(path)
+  local f = io.open(path, "rb")
+  if f then f:close() return true end
+  return false
+end
+
+-- Line end of a file, so that inserted lines match the ones around them.
+local function eol_of(s)
+  return s:find("\r\n", 1, true) and "\r\n" or "\n"
+end
+
+-- Hexadecimal text of a 32-bit value without going through a C long, which is
+-- 32 bits wide (and signed) on some builds.
+local function hex(n, width, upper)
+  n = math.floor(tonumber(n) or 0) % 4294967296
+  local hi, lo = math.floor(n / 65536), n % 65536
+  local s
+  if hi > 0 then s = string.format("%x%04x", hi, lo) else s = string.format("%x", lo) end
+  if width and #s < width then s = string.rep("0", width - #s) .. s end
+  if upper then s = s:upper() end
+  return s
+end
+local function hx(n) return "0x" .. hex(n) end            -- uVision memory rows: 0x3f000
+local function HX(n) return "0x" .. hex(n, 8, true) end   -- headers, scatter and icf: 0x0003F000
+
+local function u32(n) return math.floor(tonumber(n) or 0) % 4294967296 end
+
+local function pesc(t) return (t:gsub("[%^%$%(%)%%%.%[%]%*%+%-%?]", "%%%0")) end
+local function resc(t) return (t:gsub("%%", "%%%%")) end
+local function xesc(t)
+  return (t:gsub("&", "&amp;"):gsub("<", "&lt;"):gsub(">", "&gt;"):gsub("\"", "&quot;"))
+end
+local function xunesc(t)
+  return (t:gsub("&lt;", "<"):gsub("&gt;", ">"):gsub("&quot;", "\""):gsub("&apos;", "'"):gsub("&amp;", "&"))
+end
+
+-- Replaces the text of every <tag>...</tag> in s (or only the first n) with value.
+local function set_tag(s, tag, value, n)
+  return s:gsub("(<" .. tag .. ">)[^<]*(</" .. tag .. ">)", "%1" .. resc(xesc(value)) .. "%2", n)
+end
+
+-- Applies fn to the first <tag>...</tag> block of s.
+local function edit_block(s, tag, fn)
+  local a, b = s:find("<" .. tag .. ">", 1, true)
+  if not a then return s, false end
+  local _, d = s:find("</" .. tag .. ">", b, true)
+  if not d then return s, false end
+  return s:sub(1, a - 1) .. fn(s:sub(a, d)) .. s:sub(d + 1), true
+end
+
+-- Sets StartAddress and Size of one uVision memory row.
+local function set_memory_row(s, row, start, size)
+  return (edit_block(s, row, function(blk)
+    blk = set_tag(blk, "StartAddress", hx(start), 1)
+    return (set_tag(blk, "Size", hx(size), 1))
+  end))
+end
+
+-- Indentation of the line on which position pos lies.
+local function indent_at(s, pos)
+  local line_start = pos
+  while line_start > 1 and s:sub(line_start - 1, line_start - 1) ~= "\n" do
+    line_start = line_start - 1
+  end
+  return s:sub(line_start, pos - 1):match("^[ \t]*") or ""
+end
+
+-- Replaces the lines between the line holding begin_text and the line holding
+-- end_text with the given lines, indented like the begin line. A file whose
+-- markers were removed keeps its text.
+local function replace_lines_between(s, begin_text, end_text, lines)
+  local a, b = s:find(begin_text, 1, true)
+  local c = a and s:find(end_text, b + 1, true)
+  local body_start = c and s:find("\n", b, true)
+  if not body_start or body_start > c then
+    print("no block \"" .. begin_text .. "\" ... \"" .. end_text .. "\"; left as it is")
+    return s, false
+  end
+  local eol = eol_of(s)
+  local ind = indent_at(s, a)
+  local end_line = c
+  while end_line > 1 and s:sub(end_line - 1, end_line - 1) ~= "\n" do end_line = end_line - 1 end
+  local body = {}
+  for _, l in ipairs(lines) do body[#body + 1] = ind .. l .. eol end
+  return s:sub(1, body_start) .. table.concat(body) .. s:sub(end_line), true
+end
+
+-- Replaces the rest of the file after the line holding marker.
+local function replace_after(s, marker, lines)
+  local a, b = s:find(marker, 1, true)
+  if not a then return s, false end
+  local eol = eol_of(s)
+  local line_end = s:find("\n", b, true)
+  local head = line_end and s:sub(1, line_end) or (s .. eol)
+  local body = {}
+  for _, l in ipairs(lines) do body[#body + 1] = l .. eol end
+  return head .. table.concat(body), true
+end
+
+-- Sets the number after "#define NAME" at the start of a line.
+local function set_define(s, name, value)
+  local r, n = s:gsub("(\n[ \t]*#define[ \t]+" .. name .. "[ \t]+)[%w_]+", "%1" .. resc(value), 1)
+  if n == 0 then print("no #define " .. name) end
+  return r
+end
+
+local function is_absolute(p)
+  return p:match("^[\\/]") ~= nil or p:match("^%a:") ~= nil
+end
+
+-- Texts inside Keil and IAR files use the backslash.
+local function win(p) return (p:gsub("/", "\\")) end
+
+-- The BSP folder as seen from a tool-chain folder, ending in a backslash.
+local function bsp_ref()
+  local r = win(rpath or "")
+  if r ~= "" and r:sub(-1) ~= "\\" then r = r .. "\\" end
+  return r
+end
+
+-- The same for IAR, whose relative paths are written from $PROJ_DIR$.
+local function bsp_ref_iar()
+  local r = bsp_ref()
+  if is_absolute(r) then return r end
+  return "$PROJ_DIR$\\" .. r
+end
+
+-- Splits a Keil include list; both ';' and ',' occur in real projects.
+local function split_list(text)
+  local items = {}
+  for item in (text or ""):gmatch("[^;,]+") do
+    item = item:match("^%s*(.-)%s*$")
+    if item ~= "" then items[#items + 1] = item end
+  end
+  return items
+end
+
+local function list_contains(list, value)
+  for _, v in ipairs(list) do if v:lower() == value:lower() then return true end end
+  return false
+end
+
+-- The include folders of the BSP that the generated sources need.
+local BSP_INCLUDE_TAILS = {
+  "Library\\Device\\Quorvex\\V6048\\Include",
+  "Library\\CMSIS\\Include",
+  "Library\\StdDriver\\inc",
+}
+
+local function is_bsp_include(item)
+  local w = win(item):lower()
+  for _, tail in ipairs(BSP_INCLUDE_TAILS) do
+    if w:sub(-#tail) == tail:lower() then return true end
+  end
+  return false
+end
+
+-- A Keil include list: ours first (in this order), then every other entry as it was.
+local function merge_keil_includes(old_text, ours, is_ours)
+  local out = {}
+  for _, v in ipairs(ours) do out[#out + 1] = v end
+  for _, item in ipairs(split_list(old_text)) do
+    if not is_ours(item) and not list_contains(out, item) then out[#out + 1] = item end
+  end
+  return table.concat(out, ";")
+end
+
+-- IAR multi-value option: the states inside <name>NAME</name> ... </option>.
+local function iar_states(s, name)
+  local blk = s:match("<name>" .. pesc(name) .. "</name>(.-)</option>")
+  if not blk then return nil end
+  local states = {}
+  for v in blk:gmatch("<state>(.-)</state>") do
+    if v ~= "" then states[#states + 1] = xunesc(v) end
+  end
+  return states
+end
+
+-- Rewrites an IAR option in every configuration with one <state> per value.
+local function set_iar_option(s, name, values)
+  if type(values) ~= "table" then values = { values } end
+  local eol = eol_of(s)
+  return (s:gsub("([ \t]*)<option>(%s*<name>" .. pesc(name) .. "</name>)(%s*<version>%d+</version>)(.-)</option>",
+      function(ind, nm, ver, _)
+        local inner = ind .. "    "
+        local t = { ind .. "<option>" .. nm .. ver }
+        for _, v in ipairs(values) do t[#t + 1] = inner .. "<state>" .. xesc(v) .. "</state>" end
+        if #values == 0 then t[#t + 1] = inner .. "<state></state>" end
+        return table.concat(t, eol) .. eol .. ind .. "</option>"
+      end):gsub("([ \t]*)<option>(%s*<name>" .. pesc(name) .. "</name>)([^<]*<state>.-)</option>",
+      function(ind, nm, _)
+        local inner = ind .. "    "
+        local t = { ind .. "<option>" .. nm }
+        for _, v in ipairs(values) do t[#t + 1] = inner .. "<state>" .. xesc(v) .. "</state>" end
+        if #values == 0 then t[#t + 1] = inner .. "<state></state>" end
+        return table.concat(t, eol) .. eol .. ind .. "</option>"
+      end))
+end
+
+-- Replaces (or adds before </Groups>) the Keil group named name.
+local function set_keil_group(s, name, files_xml)
+  local eol = eol_of(s)
+  local a, b = s:find("[ \t]*<Group>%s*<GroupName>" .. pesc(name) .. "</GroupName>.-</Group>[ \t]*\r?\n")
+  local ind = "        "
+  local blk = { ind .. "<Group>", ind .. "  <GroupName>" .. name .. "</GroupName>" }
+  if #files_xml > 0 then
+    blk[#blk + 1] = ind .. "  <Files>"
+    for _, f in ipairs(files_xml) do
+      for line in f:gmatch("[^\n]+") do blk[#blk + 1] = ind .. "    " .. line end
+    end
+    blk[#blk + 1] = ind .. "  </Files>"
+  end
+  blk[#blk + 1] = ind .. "</Group>"
+  local text = table.concat(blk, eol) .. eol
+  if a then return s:sub(1, a - 1) .. text .. s:sub(b + 1) end
+  local g = s:find("[ \t]*</Groups>")
+  if not g then return s end
+  return s:sub(1, g - 1) .. text .. s:sub(g)
+end
+
+local function keil_file(name, ftype, path, option)
+  local t = "<File>\n  <FileName>" .. xesc(name) .. "</FileName>\n  <FileType>" .. ftype ..
+      "</FileType>\n  <FilePath>" .. xesc(path) .. "</FilePath>\n"
+  if option then t = t .. option end
+  return t .. "</File>"
+end
+
+-- Per-file options that compile one file as execute-only code; every other
+-- setting stays inherited (2) from the target.
+local KEIL_XO_OPTION = table.concat({
+  "  <FileOption>",
+  "    <CommonProperty>",
+  "      <UseCPPCompiler>2</UseCPPCompiler>",
+  "      <RVCTCodeConst>0</RVCTCodeConst>",
+  "      <RVCTZI>0</RVCTZI>",
+  "      <RVCTOtherData>0</RVCTOtherData>",
+  "      <ModuleSelection>0</ModuleSelection>",
+  "      <IncludeInBuild>1</IncludeInBuild>",
+  "      <AlwaysBuild>2</AlwaysBuild>",
+  "      <GenerateAssemblyFile>2</GenerateAssemblyFile>",
+  "      <AssembleAssemblyFile>2</AssembleAssemblyFile>",
+  "      <PublicsOnly>2</PublicsOnly>",
+  "      <StopOnExitCode>11</StopOnExitCode>",
+  "      <CustomArgument></CustomArgument>",
+  "      <IncludeLibraryModules></IncludeLibraryModules>",
+  "      <ComprImg>1</ComprImg>",
+  "    </CommonProperty>",
+  "    <FileArmAds>",
+  "      <Cads>",
+  "        <interw>2</interw>",
+  "        <Optim>0</Optim>",
+  "        <oTime>2</oTime>",
+  "        <SplitLS>2</SplitLS>",
+  "        <OneElfS>2</OneElfS>",
+  "        <Strict>2</Strict>",
+  "        <EnumInt>2</EnumInt>",
+  "        <PlainCh>2</PlainCh>",
+  "        <Ropi>2</Ropi>",
+  "        <Rwpi>2</Rwpi>",
+  "        <wLevel>0</wLevel>",
+  "        <uThumb>2</uThumb>",
+  "        <uSurpInc>2</uSurpInc>",
+  "        <uC99>2</uC99>",
+  "        <uGnu>2</uGnu>",
+  "        <useXO>1</useXO>",
+  "        <v6Lang>0</v6Lang>",
+  "        <v6LangP>0</v6LangP>",
+  "        <vShortEn>2</vShortEn>",
+  "        <vShortWch>2</vShortWch>",
+  "        <v6Lto>2</v6Lto>",
+  "        <v6WtE>2</v6WtE>",
+  "        <v6Rtti>2</v6Rtti>",
+  "        <VariousControls>",
+  "          <MiscControls></MiscControls>",
+  "          <Define></Define>",
+  "          <Undefine></Undefine>",
+  "          <IncludePath></IncludePath>",
+  "        </VariousControls>",
+  "      </Cads>",
+  "    </FileArmAds>",
+  "  </FileOption>",
+}, "\n") .. "\n"
+
+-- Replaces (or adds before </project>) the IAR group named name.
+local function set_iar_group(s, name, files)
+  local eol = eol_of(s)
+  local a, b = s:find("[ \t]*<group>%s*<name>" .. pesc(name) .. "</name>.-</group>[ \t]*\r?\n")
+  local ind = "    "
+  local blk = { ind .. "<group>", ind .. "    <name>" .. name .. "</name>" }
+  for _, f in ipairs(files) do
+    for line in f:gmatch("[^\n]+") do blk[#blk + 1] = ind .. "    " .. line end
+  end
+  blk[#blk + 1] = ind .. "</group>"
+  local text = table.concat(blk, eol) .. eol
+  if a then return s:sub(1, a - 1) .. text .. s:sub(b + 1) end
+  local g = s:find("</project>", 1, true)
+  if not g then return s end
+  return s:sub(1, g - 1) .. text .. s:sub(g)
+end
+
+-- An IAR file entry; an execute-only file is built without literal pools, since
+-- code in such a region cannot read constants placed beside it.
+local function iar_file(path, execute_only)
+  local t = "<file>\n    <name>" .. xesc(path) .. "</name>\n"
+  if execute_only then
+    t = t .. table.concat({
+      "    <configuration>",
+      "        <name>Debug</name>",
+      "        <settings>",
+      "            <name>ICCARM</name>",
+      "            <data>",
+      "                <version>35</version>",
+      "                <wantNonLocal>1</wantNonLocal>",
+      "                <debug>1</debug>",
+      "                <option>",
+      "                    <name>CCNoLiteralPool</name>",
+      "                    <state>1</state>",
+      "                </option>",
+      "            </data>",
+      "        </settings>",
+      "    </configuration>",
+    }, "\n") .. "\n"
+  end
+  return t .. "</file>"
+end
+
+-- The XOM regions the tool assigned to this project: {k, base, size} in order.
+local function owned_xom()
+  local list = {}
+  for k = 0, 3 do
+    local base, size = _G["xombase" .. k], _G["xomsize" .. k]
+    if base ~= nil and size ~= nil then
+      list[#list + 1] = { k = k, base = u32(base), size = u32(size) }
+    end
+  end
+  return list
+end
+
+-- Fills the copied xomK_func.c / xomK_func.h for region k.
+local function fill_xom_files(dir, x)
+  for _, ext in ipairs({ ".c", ".h" }) do
+    local path = join(dir, "xom" .. x.k .. "_func" .. ext)
+    local s = readall(path)
+    if s then
+      s = s:gsub("XOM%d_", "XOM" .. x.k .. "_"):gsub("xom%d_func", "xom" .. x.k .. "_func")
+           :gsub("XOM%d_FUNC_H", "XOM" .. x.k .. "_FUNC_H"):gsub("XOM region %d", "XOM region " .. x.k)
+      if ext == ".h" then
+        s = set_define(s, "XOM" .. x.k .. "_BASE", HX(x.base) .. "UL")
+        s = set_define(s, "XOM" .. x.k .. "_SIZE", HX(x.size) .. "UL")
+      end
+      writeall(path, s)
+    else
+      print("missing " .. path)
+    end
+  end
+end
+
+-- The lines fn gives for each owned region, in region order.
+local function lines_per_region(xoms, fn)
+  local t = {}
+  for _, x in ipairs(xoms) do
+    for _, line in ipairs(fn(x)) do t[#t + 1] = line end
+  end
+  return t
+end
+
+-- The marked blocks of a main file that include and call the execute-only
+-- functions of the owned regions.
+local function fill_main_xom(s, xoms)
+  s = replace_lines_between(s, "/* Execute-only functions of this image. */",
+    "/* End of execute-only functions. */", lines_per_region(xoms, function(x)
+      return { "#include \"xom" .. x.k .. "_func.h\"" }
+    end))
+  return replace_lines_between(s, "/* Calls into execute-only memory. */",
+    "/* End of calls into execute-only memory. */", lines_per_region(xoms, function(x)
+      return { "(void)XOM" .. x.k .. "_Function(" .. HX(x.base) .. "UL, " .. x.k .. "U);" }
+    end))
+end
+
+-- Scatter-file load regions for the owned XOM regions: only the execute-only
+-- code of each region's own object goes there.
+local function xom_scatter_lines(xoms)
+  return lines_per_region(xoms, function(x)
+    local range = HX(x.base) .. " " .. HX(x.size)
+    return { "LR_XOM" .. x.k .. " " .. range .. " {", "  XOM" .. x.k .. " " .. range .. " {",
+             "    xom" .. x.k .. "_func.o (+XO)", "  }", "}" }
+  end)
+end
+local function xom_icf_lines(xoms)
+  return lines_per_region(xoms, function(x)
+    return { "define region XOM" .. x.k .. "_region = mem:[from " .. HX(x.base) .. " size " .. HX(x.size) .. "];",
+             "place in XOM" .. x.k .. "_region { ro object xom" .. x.k .. "_func.o };" }
+  end)
+end
+
+-- A second generation leaves fresh template copies beside the project-named
+-- files it keeps; they are not part of the project, so they go.
+local function remove_leftover(template_path, project_path)
+  if template_path ~= project_path and exists(template_path) and exists(project_path) then
+    os.remove(template_path)
+  end
+end
+
+-- Removes the template copies of a project whose files carry its name:
+-- base.uvprojx, .uvoptx, .ewp, .ewd, .eww and the template main file.
+local function remove_template_copies(dir, base, prj, template_main, main)
+  local keil, iar = join(dir, "KEIL"), join(dir, "IAR")
+  for _, ext in ipairs({ ".uvprojx", ".uvoptx" }) do
+    remove_leftover(join(keil, base .. ext), join(keil, prj .. ext))
+  end
+  for _, ext in ipairs({ ".ewp", ".ewd", ".eww" }) do
+    remove_leftover(join(iar, base .. ext), join(iar, prj .. ext))
+  end
+  remove_leftover(join(dir, template_main), main)
+end
+
+-- Adds entry (text of one element, no indentation) to a workspace list unless
+-- is_listed finds it; secure entries go after the last secure entry, others last.
+local function add_to_workspace(path, item_pattern, is_same, is_secure_item, entry, secure, close_tag)
+  local s = readall(path)
+  if not s then
+    print("missing workspace " .. path)
+    return
+  end
+  local items = {}
+  local pos = 1
+  while true do
+    local a, b = s:find(item_pattern, pos)
+    if not a then break end
+    items[#items + 1] = { a = a, b = b, text = s:sub(a, b) }
+    pos = b + 1
+  end
+  for _, it in ipairs(items) do
+    if is_same(it.text) then return end
+  end
+  local eol = eol_of(s)
+  local at
+  if secure then
+    for _, it in ipairs(items) do
+      if not is_secure_item(it.text) then at = it.a break end
+    end
+  end
+  if at then
+    local ls = at
+    while ls > 1 and s:sub(ls - 1, ls - 1) ~= "\n" do ls = ls - 1 end
+    at = ls
+  else
+    at = s:find("[ \t]*" .. pesc(close_tag), 1)
+    if not at then
+      print("no " .. close_tag .. " in " .. path)
+      return
+    end
+  end
+  local text = entry:gsub("\n", eol) .. eol
+  writeall(path, s:sub(1, at - 1) .. text .. s:sub(at))
+end
+
+local function keil_workspace_entry(name)
+  return "  <project>\n    <PathAndName>.\\" .. name .. "\\KEIL\\" .. name .. ".uvprojx</PathAndName>\n" ..
+         "    <NodeIsExpanded>1</NodeIsExpanded>\n  </project>"
+end
+
+-- Whether the project a workspace entry names (in element path_tag, relative
+-- after prefix) is a secure one, as is_secure finds in its project file; an
+-- entry whose project cannot be read counts as secure, so it keeps its place.
+local function listed_secure(text, path_tag, prefix, is_secure)
+  local p = text:match("<" .. path_tag .. ">(.-)</" .. path_tag .. ">")
+  if not p then return true end
+  local rel = p:gsub(prefix, ""):gsub("[\\/]", SEP)
+  local s = readall(join(fpath, rel))
+  if not s then return true end
+  return is_secure(s)
+end
+
+local function keil_item_secure(text)
+  return listed_secure(text, "PathAndName", "^%.[\\/]", function(s)
+    return s:match("<nSecure>(%d+)</nSecure>") ~= "0"
+  end)
+end
+
+local function iar_item_secure(text)
+  return listed_secure(text, "path", "^%$WS_DIR%$[\\/]", function(s)
+    return s:match("<name>TrustZoneModes</name>%s*<version>%d+</version>%s*<state>(%d+)</state>") ~= "1"
+  end)
+end
+
+-- The first listed uVision project is the active one.
+local function mark_first_active(path)
+  local s = readall(path)
+  if not s then return end
+  local eol = eol_of(s)
+  s = s:gsub("[ \t]*<NodeIsActive>%d+</NodeIsActive>[ \t]*\r?\n", "")
+  s = s:gsub("(<PathAndName>.-</PathAndName>[ \t]*\r?\n)", "%1    <NodeIsActive>1</NodeIsActive>" .. eol, 1)
+  writeall(path, s)
+end
+
+-- IAR batch build "All": every listed project, in workspace order. Only that
+-- definition is ours; batch builds the developer added stay.
+local function update_iar_batch(path)
+  local s = readall(path)
+  if not s then return end
+  local eol = eol_of(s)
+  local names = {}
+  for p in s:gmatch("<project>%s*<path>(.-)</path>") do
+    names[#names + 1] = p:match("([^\\/]+)%.ewp$") or p
+  end
+  local t = { "        <batchDefinition>", "            <name>All</name>" }
+  for _, n in ipairs(names) do
+    t[#t + 1] = "            <member>"
+    t[#t + 1] = "                <project>" .. xesc(n) .. "</project>"
+    t[#t + 1] = "                <configuration>Debug</configuration>"
+    t[#t + 1] = "            </member>"
+  end
+  t[#t + 1] = "        </batchDefinition>"
+  local all = table.concat(t, eol)
+  local batch = "    <batchBuild>" .. eol .. all .. eol .. "    </batchBuild>"
+  local r, n = s:gsub("[ \t]*<batchDefinition>%s*<name>All</name>.-</batchDefinition>", resc(all), 1)
+  if n == 0 then r, n = s:gsub("[ \t]*<batchBuild%s*/>", resc(batch), 1) end
+  if n == 0 then r, n = s:gsub("([ \t]*</batchBuild>)", resc(all .. eol) .. "%1", 1) end
+  if n == 0 then r = s:gsub("</workspace>", resc(batch .. eol) .. "</workspace>", 1) end
+  writeall(path, r)
+end
+
+-- Lists the project in both workspaces, each once; secure projects go before
+-- the non-secure ones so that they build first.
+local function add_to_workspaces(name, secure)
+  local lists = {
+    { file = "TrustZone.uvmpw", tag = "PathAndName", path = ".\\" .. name .. "\\KEIL\\" .. name .. ".uvprojx",
+      is_secure = keil_item_secure, entry = keil_workspace_entry(name), close = "</ProjectWorkspace>",
+      after = mark_first_active },
+    { file = "TrustZone.eww", tag = "path", path = "$WS_DIR$\\" .. name .. "\\IAR\\" .. name .. ".ewp",
+      is_secure = iar_item_secure, close = "<batchBuild", after = update_iar_batch },
+  }
+  lists[2].entry = "    <project>\n        <path>" .. lists[2].path .. "</path>\n    </project>"
+  for _, w in ipairs(lists) do
+    local path = join(fpath, w.file)
+    add_to_workspace(path, "[ \t]*<project>.-</project>[ \t]*\r?\n", function(text)
+      return (text:match("<" .. w.tag .. ">(.-)</" .. w.tag .. ">") or ""):lower() == w.path:lower()
+    end, w.is_secure, w.entry, secure, w.close)
+    w.after(path)
+  end
+end
+
+-- The settings of a uVision target that carry the project's row: name, software
+-- model, IROM1 (code), IROM2 (the NSC region, or 0/0), IRAM1 (data), and the
+-- linker's own scatter file with the code and data bases; misc rewrites the
+-- linker's Misc controls. head is the project text before <Groups>.
+local function set_uvision_target(head, t)
+  head = head:gsub("(<Target>%s*<TargetName>)[^<]*(</TargetName>)", "%1" .. resc(xesc(t.name)) .. "%2", 1)
+  head = set_tag(head, "OutputName", t.name, 1)
+  head = set_tag(head, "nSecure", t.secure and "1" or "0", 1)
+  head = set_memory_row(head, "OCR_RVCT4", t.ro, t.rosize)
+  head = set_memory_row(head, "OCR_RVCT5", t.nsc, t.nscsize)
+  head = set_memory_row(head, "OCR_RVCT9", t.rw, t.ramsize)
+  head = set_tag(head, "hadIROM2", t.secure and "1" or "0", 1)
+  return (edit_block(head, "LDads", function(blk)
+    blk = set_tag(blk, "umfTarg", "0", 1)
+    blk = set_tag(blk, "TextAddressRange", HX(t.ro), 1)
+    blk = set_tag(blk, "DataAddressRange", HX(t.rw), 1)
+    blk = set_tag(blk, "ScatterFile", t.scatter, 1)
+    return (blk:gsub("(<Misc>)([^<]*)(</Misc>)", function(o, misc, c) return o .. t.misc(misc) .. c end, 1))
+  end))
+end
+
+return {
+  join = join,
+  readall = readall,
+  writeall = writeall,
+  eol_of = eol_of,
+  HX = HX,
+  u32 = u32,
+  resc = resc,
+  xesc = xesc,
+  xunesc = xunesc,
+  set_tag = set_tag,
+  edit_block = edit_block,
+  set_memory_row = set_memory_row,
+  replace_lines_between = replace_lines_between,
+  replace_after = replace_after,
+  set_define = set_define,
+  win = win,
+  bsp_ref = bsp_ref,
+  bsp_ref_iar = bsp_ref_iar,
+  list_contains = list_contains,
+  BSP_INCLUDE_TAILS = BSP_INCLUDE_TAILS,
+  is_bsp_include = is_bsp_include,
+  merge_keil_includes = merge_keil_includes,
+  iar_states = iar_states,
+  set_iar_option = set_iar_option,
+  set_keil_group = set_keil_group,
+  keil_file = keil_file,
+  KEIL_XO_OPTION = KEIL_XO_OPTION,
+  set_iar_group = set_iar_group,
+  iar_file = iar_file,
+  owned_xom = owned_xom,
+  fill_xom_files = fill_xom_files,
+  fill_main_xom = fill_main_xom,
+  xom_scatter_lines = xom_scatter_lines,
+  xom_icf_lines = xom_icf_lines,
+  remove_leftover = remove_leftover,
+  remove_template_copies = remove_template_copies,
+  add_to_workspaces = add_to_workspaces,
+  set_uvision_target = set_uvision_target,
+}
