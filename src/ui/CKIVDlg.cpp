@@ -65,8 +65,8 @@ bool CaptionsFit(const QFont& font) {
     for (const TemplateControl& item : DialogTemplate102()) {
         if ((item.kind != ControlKind::Label && item.kind != ControlKind::RightLabel) || item.hidden)
             continue;
-        const int width = DialogUnitsToPixels(item.x, item.y, item.w, item.h).width();
-        if (metrics.horizontalAdvance(QString::fromUtf8(item.caption)) > width) return false;
+        if (metrics.horizontalAdvance(QString::fromUtf8(item.caption)) > CaptionRoom(item))
+            return false;
     }
     return true;
 }
@@ -74,7 +74,7 @@ bool CaptionsFit(const QFont& font) {
 // The template's font, or the platform's default in its place. Dialog units were
 // made for the template font: a wider substitute is narrowed first and made
 // smaller, in half points, only when even its condensed face does not let the
-// template's static captions fit their boxes.
+// template's static captions fit the room their boxes leave them.
 QFont TemplateFont() {
     QFont font = QApplication::font();
     const QString family = QString::fromUtf8(kTemplateFontFamily);
@@ -131,7 +131,11 @@ CKIVDlg::CKIVDlg(Frontend* frontend, QWidget* parent)
     exit_->setFocus(Qt::OtherFocusReason);
 }
 
-CKIVDlg::~CKIVDlg() = default;
+CKIVDlg::~CKIVDlg() {
+    // The views go while the tables exist: an editor that still has the focus
+    // (the session ended with the dialog open) commits into them on its way out.
+    delete client_;
+}
 
 int CKIVDlg::scaled(int designValue, float scale) const {
     return static_cast<int>(static_cast<float>(designValue) * scale);
@@ -527,10 +531,14 @@ void CKIVDlg::reject() {
     QDialog::reject();
 }
 
-void CKIVDlg::saveConfiguration() {
-    // A cell still being edited when the window closes keeps what was typed.
+void CKIVDlg::commitOpenEditors() {
     projectGrid_->commitOpenEditor();
     xomGrid_->commitOpenEditor();
+}
+
+void CKIVDlg::saveConfiguration() {
+    // A cell still being edited when the window closes keeps what was typed.
+    commitOpenEditors();
     config_.templatePath = templatePath_->text().toStdWString();
     config_.bspPath = bspPath_->text().toStdWString();
     SaveConfiguration(store_, config_);
@@ -591,6 +599,9 @@ void CKIVDlg::importProjectCommand() {
 
 void CKIVDlg::importKeilProject(const QString& path) {
     if (path.isEmpty()) return;
+    // A drop leaves the focus where it was, so a cell may still be in its editor;
+    // the reload below would throw that editor and its text away.
+    commitOpenEditors();
     ImportKeilProject(config_, path.toStdWString(), *frontend_);
     // The script only appends rows and rewrites XOM texts; the views re-read both.
     projectModel_->reload();
@@ -598,6 +609,8 @@ void CKIVDlg::importKeilProject(const QString& path) {
 }
 
 void CKIVDlg::createTemplate() {
+    // Validation reads the cells: a text still in its editor counts as typed.
+    commitOpenEditors();
     config_.templatePath = templatePath_->text().toStdWString();
     config_.bspPath = bspPath_->text().toStdWString();
     TemplateGenerator generator(config_, *frontend_);

@@ -111,6 +111,8 @@ private:
     void onProjectContextMenu(int row, const QPoint& globalPos);
     void onXomContextMenu(int row, const QPoint& globalPos);
     void showAddProjectMenu(const QPoint& globalPos);
+    // Writes the text of any open cell editor into its cell.
+    void commitOpenEditors();
     void saveConfiguration();
     void showPathsOfConfiguration();
 

@@ -1,5 +1,6 @@
 #include "ui/DialogTemplate.h"
 
+#include <algorithm>
 #include <array>
 
 namespace velmora::ui {
@@ -42,6 +43,13 @@ constexpr std::array<TemplateControl, 29> kControls{{
 
 constexpr int ToPixels(int units) { return units * 3 / 2; }
 
+// Keeps a caption's last glyph off the frame of the control beside it.
+constexpr int kCaptionGap = 3;
+
+QRect PixelRect(const TemplateControl& item) {
+    return DialogUnitsToPixels(item.x, item.y, item.w, item.h);
+}
+
 }  // namespace
 
 std::span<const TemplateControl> DialogTemplate102() { return kControls; }
@@ -50,6 +58,22 @@ QRect DialogUnitsToPixels(int x, int y, int w, int h) {
     const int left = ToPixels(x);
     const int top = ToPixels(y);
     return QRect(left, top, ToPixels(x + w) - left, ToPixels(y + h) - top);
+}
+
+int CaptionRoom(const TemplateControl& label) {
+    const QRect box = PixelRect(label);
+    int left = box.left();
+    int right = box.right() + 1;
+    for (const TemplateControl& other : kControls) {
+        if (&other == &label || other.hidden || other.kind == ControlKind::GroupBox) continue;
+        const QRect covering = PixelRect(other);
+        if (!covering.intersects(box)) continue;
+        if (covering.left() > box.left())
+            right = std::min(right, covering.left() - kCaptionGap);
+        else
+            left = std::max(left, covering.right() + 1 + kCaptionGap);
+    }
+    return std::max(0, right - left);
 }
 
 }  // namespace velmora::ui

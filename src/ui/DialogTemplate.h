@@ -72,4 +72,9 @@ inline constexpr int kDesignWindowHeight = 625;
 // Edges are converted separately so neighbouring controls stay neighbours.
 QRect DialogUnitsToPixels(int x, int y, int w, int h);
 
+// The pixel width a static caption may fill: its box, less the part that another
+// visible control (group boxes aside) covers, less a small gap to that control's
+// frame. "Template Path:" runs under its edit box in the template.
+int CaptionRoom(const TemplateControl& label);
+
 }  // namespace velmora::ui

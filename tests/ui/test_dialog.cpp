@@ -95,6 +95,7 @@ private slots:
     void createTemplateReportsValidation();
     void createTemplateInTheBundledWorkingFolder();
     void createTemplateShowsThePickedOutputFolder();
+    void textInAnOpenEditorIsNotLost();
     void aboutBox();
 
 private:
@@ -110,6 +111,8 @@ private:
     // A right click as the platform delivers it: the press, then the context-menu event.
     void rightClick(QAbstractScrollArea* view, const QPoint& inViewport);
     void rightClickCell(QTableView* view, int row, int column);
+    // Opens the cell's edit box and types text into it, leaving the editor open.
+    void typeIntoOpenEditor(QTableView* view, int row, int column, const QString& text);
     void writeImportScript(const std::string& body);
     std::string savedFile() const { return dir_->readFile("default.kiv"); }
 
@@ -159,6 +162,18 @@ void DialogTest::rightClick(QAbstractScrollArea* view, const QPoint& inViewport)
 
 void DialogTest::rightClickCell(QTableView* view, int row, int column) {
     rightClick(view, view->visualRect(view->model()->index(row, column)).center());
+}
+
+void DialogTest::typeIntoOpenEditor(QTableView* view, int row, int column, const QString& text) {
+    const QModelIndex cell = view->model()->index(row, column);
+    view->setCurrentIndex(cell);
+    view->edit(cell);
+    auto* editor = qobject_cast<QLineEdit*>(view->indexWidget(cell));
+    QVERIFY(editor);
+    editor->setFocus();
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QVERIFY(cell.data().toString() != text);  // still only in the editor
 }
 
 void DialogTest::writeImportScript(const std::string& body) { dir_->writeFile("ldp.lua", body); }
@@ -244,9 +259,19 @@ void DialogTest::staticCaptions() {
     }
     QVERIFY(found);
     QCOMPARE(found->property(CKIVDlg::kControlIdProperty).toInt(), int(ui::kIdStatic));
-    // The caption fits its box: the font was chosen for that.
-    QVERIFY(found->fontMetrics().horizontalAdvance(caption) <= geometry.width() ||
-            qobject_cast<QGroupBox*>(found));
+    auto* label = qobject_cast<QLabel*>(found);
+    if (!label) return;
+    // The caption fits its box and keeps clear of the frame of any control that
+    // overlaps the box (the template path box reaches into its label's).
+    const int advance = label->fontMetrics().horizontalAdvance(caption);
+    QVERIFY(advance <= geometry.width());
+    const int left = (label->alignment() & Qt::AlignRight) ? geometry.right() + 1 - advance
+                                                           : geometry.left();
+    const QRect text(left - 2, geometry.top(), advance + 4, geometry.height());
+    for (QWidget* sibling : label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (sibling == label || !sibling->isVisible() || qobject_cast<QGroupBox*>(sibling)) continue;
+        QVERIFY2(!text.intersects(sibling->geometry()), qPrintable(sibling->objectName()));
+    }
 }
 
 void DialogTest::titleScaleAndFixedSize() {
@@ -821,14 +846,7 @@ void DialogTest::closeBoxSavesAndCloses() {
     QCOMPARE(dialog_->projectModel()->rowCount(), 2);
 
     // A cell editor still open keeps what was typed.
-    GridView* grid = projectGrid();
-    const QModelIndex cell = grid->model()->index(1, kColumnName);
-    grid->setCurrentIndex(cell);
-    grid->edit(cell);
-    auto* editor = grid->viewport()->findChild<QLineEdit*>();
-    QVERIFY(editor);
-    editor->selectAll();
-    QTest::keyClicks(editor, QStringLiteral("Typed"));
+    typeIntoOpenEditor(projectGrid(), 1, kColumnName, QStringLiteral("Typed"));
     dialog_->close();
     QVERIFY(!dialog_->isVisible());
     QVERIFY(QString::fromStdString(savedFile()).contains(QStringLiteral("[PRJ1]\r\nNAME=Typed\r\n")));
@@ -1013,6 +1031,41 @@ void DialogTest::createTemplateShowsThePickedOutputFolder() {
     QCOMPARE(frontend_.picks.size(), std::size_t(1));
     QCOMPARE(templatePath->text(), QString::fromStdString(picked.string()));
     QVERIFY(std::filesystem::is_directory(picked / "SecureApp"));
+}
+
+void DialogTest::textInAnOpenEditorIsNotLost() {
+    writeImportScript("addprj('Dropped', 0, 0, 0x1000, 0x20000000, 0, 0, 0, 0, 0, 0, '', infname)\n");
+    QVERIFY(open());
+    GridView* grid = projectGrid();
+
+    // Create Template pressed without the focus leaving the cell (as an
+    // accessibility client presses it): validation sees the typed name.
+    typeIntoOpenEditor(grid, 0, kColumnName, QStringLiteral("1st"));
+    control<QPushButton>(ui::kIdCreateTemplate)->click();
+    QCOMPARE(frontend_.messages.size(), std::size_t(1));
+    QCOMPARE(Text(frontend_.messages[0].text),
+             QStringLiteral("[1st] project first char must be '_', 'a'~'z' or 'A'~'Z'."));
+
+    // A file dropped while a cell is being edited: the drop takes no focus, and
+    // the import must not throw the typed text away with the editor.
+    typeIntoOpenEditor(grid, 0, kColumnName, QStringLiteral("Edited"));
+    const QString file = QString::fromStdString(dir_->writeFile("a.uvprojx", "x").string());
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(file)});
+    QDragEnterEvent enter(QPoint(30, 30), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &enter);
+    QDropEvent drop(QPoint(30, 30), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    QTRY_COMPARE(dialog_->projectModel()->rowCount(), 2);
+    QCOMPARE(grid->model()->index(0, kColumnName).data().toString(), QStringLiteral("Edited"));
+    QCOMPARE(grid->model()->index(1, kColumnName).data().toString(), QStringLiteral("Dropped"));
+
+    // Destroyed with an editor open and focused, as when the session ends with the
+    // dialog on screen: the editor's last commit must find its table still there.
+    typeIntoOpenEditor(grid, 1, kColumnRo, QStringLiteral("0x400"));
+    dialog_.reset();
+    QVERIFY(!std::filesystem::exists(dir_->file("default.kiv")));
 }
 
 void DialogTest::aboutBox() {
