@@ -5,8 +5,8 @@
 #include "config/ConfigurationFile.h"
 #include "generate/ImportKeilProject.h"
 #include "generate/TemplateGenerator.h"
-#include "generate/TemplatePaths.h"
 #include "platform/Console.h"
+#include "platform/FileSystem.h"
 #include "validate/ValidateConfiguration.h"
 
 namespace velmora::cli {
@@ -83,7 +83,7 @@ int RunImport(const std::wstring& file) {
     LoadAsTheDialogDoes(store, config);
     // The dialog's file choosers give a full path, which the script keeps in the
     // row's Path cell; a path typed relative to the current folder gets the same.
-    const ImportResult imported = ImportKeilProject(config, FullPath(file), frontend);
+    const ImportResult imported = ImportKeilProject(config, fs::FullPath(file), frontend);
     const bool saved = SaveConfiguration(store, config);
     if (!imported.succeeded) {
         if (!imported.scriptTraceback.empty()) Complain(imported.scriptTraceback);

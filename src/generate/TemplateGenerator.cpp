@@ -5,7 +5,6 @@
 #include "generate/GenerationContext.h"
 #include "generate/OutputFolder.h"
 #include "generate/ProjectGenerator.h"
-#include "generate/TemplatePaths.h"
 #include "platform/FileSystem.h"
 #include "validate/ValidateConfiguration.h"
 
@@ -89,7 +88,7 @@ GenerationResult TemplateGenerator::CreateTemplate() {
 bool TemplateGenerator::ResolveBspReference(GenerationResult& result,
                                             const std::wstring& outputFolder, std::wstring& rpath) {
     const std::wstring bspPath = fs::WithNativeSeparators(config_.bspPath);
-    if (auto relative = RelativeBspPath(outputFolder, bspPath, FullPath(bspPath))) {
+    if (auto relative = RelativeBspPath(outputFolder, bspPath, fs::FullPath(bspPath))) {
         rpath = *relative;
         return true;
     }

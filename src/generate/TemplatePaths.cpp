@@ -1,8 +1,6 @@
 #include "generate/TemplatePaths.h"
 
-#include <filesystem>
 #include <initializer_list>
-#include <system_error>
 
 #include "platform/FileSystem.h"
 
@@ -22,14 +20,6 @@ std::wstring Join(std::initializer_list<std::wstring> parts) {
 
 std::wstring TemplateSource(const std::wstring& relative) {
     return fs::WithPlatformSeparators(relative);
-}
-
-std::wstring FullPath(const std::wstring& path) {
-    const fs::Path given = fs::ToPath(path);
-    if (given.is_absolute()) return path;
-    std::error_code error;
-    const fs::Path full = std::filesystem::absolute(given, error);
-    return error ? path : fs::ToText(full.lexically_normal());
 }
 
 std::wstring ProjectFolder(const std::wstring& o, const std::wstring& p) { return Join({o, p}); }

@@ -11,10 +11,6 @@ namespace velmora {
 // A relative path written with backslashes (".\ZQD\Secure"), in the platform's form.
 std::wstring TemplateSource(const std::wstring& relative);
 
-// An absolute path unchanged; a relative one joined to the working folder, without
-// "." and ".." steps (unchanged when the working folder is unknown).
-std::wstring FullPath(const std::wstring& path);
-
 std::wstring ProjectFolder(const std::wstring& o, const std::wstring& p);  // O\P
 std::wstring MainFile(const std::wstring& o, const std::wstring& p);       // O\P\main_P.c
 std::wstring ScatterFile(const std::wstring& o, const std::wstring& p);    // O\P\KEIL\secure.sct

@@ -52,6 +52,14 @@ Path ToPath(const std::wstring& text) { return Path(ToNarrow(text)); }
 std::wstring ToText(const Path& path) { return ToWide(path.native()); }
 #endif
 
+std::wstring FullPath(const std::wstring& path) {
+    const Path given = ToPath(path);
+    if (given.is_absolute()) return path;
+    std::error_code error;
+    const Path full = stdfs::absolute(given, error);
+    return error ? path : ToText(full.lexically_normal());
+}
+
 bool Exists(const Path& path) {
     std::error_code ec;
     return !path.empty() && stdfs::exists(path, ec);
@@ -190,16 +198,7 @@ bool MoveNoReplace(const Path& from, const Path& to) {
 
 std::vector<DirectoryEntry> ListDirectory(const Path& path) {
     std::vector<DirectoryEntry> entries;
-    std::error_code ec;
-    stdfs::directory_iterator it(path, ec);
-    if (ec) return entries;
-    for (const stdfs::directory_iterator end; it != end; it.increment(ec)) {
-        if (ec) break;
-        std::error_code typeError;
-        entries.push_back({ToText(it->path().filename()), it->is_directory(typeError)});
-    }
-    std::sort(entries.begin(), entries.end(),
-              [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+    if (!ListDirectoryChecked(path, entries)) entries.clear();
     return entries;
 }
 
@@ -232,7 +231,6 @@ bool WriteFileAtomically(const Path& path, const std::string& bytes) {
     return true;
 }
 
-// --- Addition for the directory copy.
 bool ListDirectoryChecked(const Path& path, std::vector<DirectoryEntry>& entries) {
     entries.clear();
     std::error_code ec;

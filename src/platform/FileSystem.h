@@ -20,6 +20,10 @@ std::wstring WithNativeSeparators(std::wstring text);
 Path ToPath(const std::wstring& text);
 std::wstring ToText(const Path& path);
 
+// An absolute path unchanged; a relative one joined to the working folder, without
+// "." and ".." steps (unchanged when the working folder is unknown).
+std::wstring FullPath(const std::wstring& path);
+
 // A file or folder exists at path.
 bool Exists(const Path& path);
 bool IsDirectory(const Path& path);
@@ -39,6 +43,9 @@ struct DirectoryEntry {
 };
 // The entries of a folder (without "." and ".."), sorted by name; empty on failure.
 std::vector<DirectoryEntry> ListDirectory(const Path& path);
+// The same, telling a failure (missing, not a folder, unreadable: false) from an
+// empty folder, as the directory copy must.
+bool ListDirectoryChecked(const Path& path, std::vector<DirectoryEntry>& entries);
 
 // True when path is a folder with no entries.
 bool IsDirectoryEmpty(const Path& path);
@@ -52,10 +59,5 @@ bool ReadFileBytes(const Path& path, std::string& bytes);
 // written (read-only) is left as it is (false); the new file keeps the old one's
 // permissions.
 bool WriteFileAtomically(const Path& path, const std::string& bytes);
-
-// --- Addition for the directory copy: enumeration that tells failure from emptiness.
-// The entries of a folder (without "." and ".."), sorted by name; false when the
-// folder cannot be enumerated (missing, not a folder, unreadable).
-bool ListDirectoryChecked(const Path& path, std::vector<DirectoryEntry>& entries);
 
 }  // namespace velmora::fs
