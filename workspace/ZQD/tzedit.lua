@@ -607,7 +607,6 @@ return {
   xunesc = xunesc,
   set_tag = set_tag,
   edit_block = edit_block,
-  set_memory_row = set_memory_row,
   replace_lines_between = replace_lines_between,
   replace_after = replace_after,
   set_define = set_define,
