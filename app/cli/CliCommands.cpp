@@ -40,6 +40,7 @@ int ExplainStop(const GenerationResult& result, const PartitionConfig& config) {
 int ExitCodeOf(const GenerationResult& result, const PartitionConfig& config) {
     switch (result.outcome) {
         case GenerationOutcome::Completed: return kExitSuccess;
+        case GenerationOutcome::CompletedWithWarnings: return kExitSuccess;
         case GenerationOutcome::CompletedWithErrors: return kExitFileErrors;
         case GenerationOutcome::OutputFolderUnavailable: return kExitFileErrors;
         case GenerationOutcome::ValidationFailed: return kExitRefused;

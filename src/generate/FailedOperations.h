@@ -14,6 +14,8 @@ public:
     void folderNotRead(const std::wstring& path);
     void fileNotCopied(const std::wstring& from, const std::wstring& to);
     void fileNotMoved(const std::wstring& from, const std::wstring& to);
+    // A failure that a script or a later step describes in its own words.
+    void reported(const std::wstring& line) { add(line); }
 
     bool empty() const { return lines_.empty(); }
     const std::vector<std::wstring>& lines() const { return lines_; }

@@ -10,8 +10,13 @@ namespace velmora {
 
 ProjectGenerator::ProjectGenerator(const PartitionConfig& config, GenerationContext& context,
                                    Frontend& frontend, ScriptTrace* trace,
-                                   FailedOperations& failures)
-    : config_(config), context_(context), frontend_(frontend), trace_(trace), failures_(failures) {}
+                                   ScriptReports& reports)
+    : config_(config),
+      context_(context),
+      frontend_(frontend),
+      trace_(trace),
+      reports_(reports),
+      failures_(reports.failures) {}
 
 void ProjectGenerator::CopyWorkspaceFiles() {
     const std::wstring& o = context_.outputFolder;
@@ -35,6 +40,7 @@ bool ProjectGenerator::GenerateSecure(const ProjectEntry& project) {
     if (!host.LoadScript(L"tes.lua")) return false;
     SetSecureProjectGlobals(host, config_, context_, project);
     SetXomRegions(host, project);
+    RegisterTemplateHostFunctions(host, reports_, true);
     if (!RunAndClose(host)) return false;
     if (ReadGeneratorHex(project.nscSize) != 0) context_.nscLibraries.push_back(project.name);
     return true;
@@ -48,6 +54,7 @@ bool ProjectGenerator::GenerateNonSecure(const ProjectEntry& project) {
     if (!host.LoadScript(L"tens.lua")) return false;
     SetNonSecureProjectGlobals(host, config_, context_, project);
     SetXomRegions(host, project);
+    RegisterTemplateHostFunctions(host, reports_, false);
     return RunAndClose(host);
 }
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "generate/FailedOperations.h"
 #include "generate/GenerationContext.h"
+#include "generate/GenerationHostFunctions.h"
 #include "generate/ScriptHost.h"
 #include "model/Frontend.h"
 #include "model/PartitionConfig.h"
@@ -14,8 +14,9 @@ namespace velmora {
 
 class ProjectGenerator {
 public:
+    // Failed file operations and what the scripts report go to reports.
     ProjectGenerator(const PartitionConfig& config, GenerationContext& context, Frontend& frontend,
-                     ScriptTrace* trace, FailedOperations& failures);
+                     ScriptTrace* trace, ScriptReports& reports);
 
     // ".\ZQD\TrustZone.uvmpw" and ".\ZQD\TrustZone.eww" into the output folder, when
     // the table has a row and the output holds no "TrustZone.uvmpw" yet.
@@ -46,6 +47,7 @@ private:
     GenerationContext& context_;
     Frontend& frontend_;
     ScriptTrace* trace_;
+    ScriptReports& reports_;
     FailedOperations& failures_;
     std::wstring lastTraceback_;
 };

@@ -5,6 +5,7 @@
 #include "generate/GenerationContext.h"
 #include "generate/OutputFolder.h"
 #include "generate/ProjectGenerator.h"
+#include "generate/SauPlan.h"
 #include "platform/FileSystem.h"
 #include "validate/ValidateConfiguration.h"
 
@@ -25,13 +26,30 @@ GenerationOutcome OutcomeOf(OutputFolderOutcome folder) {
     return GenerationOutcome::Completed;
 }
 
-std::wstring CompletionWithErrors(const std::vector<std::wstring>& failed) {
-    std::wstring text = L"Trust Zone Template created with errors:\n\n";
-    for (std::size_t i = 0; i < failed.size(); ++i) {
+std::wstring Lines(const std::vector<std::wstring>& lines) {
+    std::wstring text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i > 0) text += L"\n";
-        text += failed[i];
+        text += lines[i];
     }
     return text;
+}
+
+// Failures first; warnings of the same run follow them, so none is lost.
+std::wstring CompletionText(const GenerationResult& result) {
+    if (result.failedOperations.empty()) {
+        return L"Trust Zone Template created with warnings:\n\n" + Lines(result.warnings);
+    }
+    std::wstring text = L"Trust Zone Template created with errors:\n\n" +
+                        Lines(result.failedOperations);
+    if (!result.warnings.empty()) text += L"\n\nWarnings:\n" + Lines(result.warnings);
+    return text;
+}
+
+GenerationOutcome CompletionOutcome(const GenerationResult& result) {
+    if (!result.failedOperations.empty()) return GenerationOutcome::CompletedWithErrors;
+    if (!result.warnings.empty()) return GenerationOutcome::CompletedWithWarnings;
+    return GenerationOutcome::Completed;
 }
 
 // Secure projects first, then the non-secure ones, each group in row order.
@@ -70,8 +88,12 @@ GenerationResult TemplateGenerator::CreateTemplate() {
     context.bspPath = fs::WithNativeSeparators(config_.bspPath);
     SummariseSecureProjects(config_.projects, context);
 
+    const SauPlan sau = PlanSauRegions(config_);
     FailedOperations failures;
-    ProjectGenerator generator(config_, context, frontend_, trace_, failures);
+    // Known before any project: the header cannot be filled, the rest can.
+    if (!sau.Fits()) failures.reported(SauOverflowText(sau));
+    ScriptReports reports{failures, result.warnings, sau};
+    ProjectGenerator generator(config_, context, frontend_, trace_, reports);
     generator.CopyWorkspaceFiles();
     if (!GenerateProjects(config_.projects, generator)) {
         result.outcome = GenerationOutcome::ScriptFailed;
@@ -79,8 +101,7 @@ GenerationResult TemplateGenerator::CreateTemplate() {
         return result;
     }
     result.failedOperations = failures.lines();
-    result.outcome = failures.empty() ? GenerationOutcome::Completed
-                                      : GenerationOutcome::CompletedWithErrors;
+    result.outcome = CompletionOutcome(result);
     ShowCompletion(result);
     return result;
 }
@@ -103,12 +124,12 @@ bool TemplateGenerator::ResolveBspReference(GenerationResult& result,
 }
 
 void TemplateGenerator::ShowCompletion(const GenerationResult& result) {
-    if (result.failedOperations.empty()) {
+    if (result.outcome == GenerationOutcome::Completed) {
         frontend_.message(L"Trust Zone Template Created!", L"Trust Manager", MessageIcon::None,
                           MessageButtons::Ok);
     } else {
-        frontend_.message(CompletionWithErrors(result.failedOperations), L"WARNING",
-                          MessageIcon::Warning, MessageButtons::Ok);
+        frontend_.message(CompletionText(result), L"WARNING", MessageIcon::Warning,
+                          MessageButtons::Ok);
     }
     frontend_.openFolder(result.outputFolder);
 }

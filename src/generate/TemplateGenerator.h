@@ -15,7 +15,8 @@ namespace velmora {
 
 enum class GenerationOutcome {
     Completed,                 // "Trust Zone Template Created!" shown, folder opened
-    CompletedWithErrors,       // the failed operations shown instead, folder opened
+    CompletedWithWarnings,     // the scripts' warnings shown instead, folder opened
+    CompletedWithErrors,       // the failed operations (and warnings) shown, folder opened
     ValidationFailed,          // validation showed its message; nothing created
     CancelledOverwritePrompt,  // Cancel at the overwrite question
     CancelledOutputPicker,     // the output folder picker was cancelled
@@ -28,6 +29,7 @@ struct GenerationResult {
     GenerationOutcome outcome = GenerationOutcome::Completed;
     std::wstring outputFolder;                  // as resolved (may be empty when cancelled)
     std::vector<std::wstring> failedOperations;  // CompletedWithErrors: one line each
+    std::vector<std::wstring> warnings;          // what the scripts warned of, one line each
     std::wstring scriptTraceback;                // ScriptFailed at run time: Lua's traceback
 };
 

@@ -105,12 +105,14 @@ Expected Number(const std::string& name, unsigned long long value) {
     return {name, "number", std::to_string(value)};
 }
 
+Expected Function(const std::string& name) { return {name, "function", ""}; }
+
 namespace {
 
 Expected AsExpected(const ScriptGlobal& global) {
     if (global.kind == ScriptGlobal::Kind::Number) return Number(global.name, global.number);
     if (global.kind == ScriptGlobal::Kind::Text) return Text(global.name, global.text);
-    return {global.name, "function", ""};
+    return Function(global.name);
 }
 
 std::string Describe(const Expected& e) { return e.name + " " + e.type + " " + e.value; }

@@ -51,11 +51,12 @@ std::vector<std::string> NamesInOrder(const RecordingTrace::Run& run);
 // An expected global: a text, or a number (compared as the script prints it).
 struct Expected {
     std::string name;
-    std::string type;   // "string" or "number"
+    std::string type;   // "string", "number" or "function"
     std::string value;  // UTF-8 text, or the decimal number
 };
 Expected Text(const std::string& name, const std::wstring& value);
 Expected Number(const std::string& name, unsigned long long value);
+Expected Function(const std::string& name);
 
 // Checks both sides: the host set exactly these globals in this order, and the
 // script found exactly these (type and value) besides the standard ones.

@@ -12,6 +12,7 @@ namespace velmora {
 namespace {
 
 using test::Expected;
+using test::Function;
 using test::Number;
 using test::Text;
 
@@ -62,7 +63,8 @@ TEST_F(GeneratedGlobalsTest, SecureAndNonSecureProjectsGetExactlyTheirGlobals) {
         Number("rwsize", 0x8000),   Number("nsc", 0x3f000),        Number("nscsize", 0x800),
         Number("all_nsc", 0x3f000), Number("all_nscsize", 0x800),  Number("next_boot", 0x10040000),
         Number("next_boot_ns", 1),  Text("str_next_boot", L"App"), Number("xombase1", 0x10000),
-        Number("xomsize1", 0x800),  Number("xombase3", 0x12000),   Number("xomsize3", 0x1000)};
+        Number("xomsize1", 0x800),  Number("xombase3", 0x12000),   Number("xomsize3", 0x1000),
+        Function("fail"),           Function("warn"),              Function("sauregions")};
     secure.insert(secure.end(), secureRest.begin(), secureRest.end());
 
     const std::vector<Expected> nonSecure = {Text("rpath", bspReference),
@@ -78,7 +80,9 @@ TEST_F(GeneratedGlobalsTest, SecureAndNonSecureProjectsGetExactlyTheirGlobals) {
                                              Number("next_boot", 4294967295),
                                              Text("nsclib0", L"Sec"),
                                              Number("xombase0", 0x10070000),
-                                             Number("xomsize0", 0x1000)};
+                                             Number("xomsize0", 0x1000),
+                                             Function("fail"),
+                                             Function("warn")};
 
     ASSERT_EQ(trace.runs.size(), 2u);
     ASSERT_EQ(runs().size(), 2u);
@@ -116,7 +120,8 @@ TEST_F(GeneratedGlobalsTest, SummaryAndListsCoverAllSecureProjectsWhateverTheRow
     const std::vector<std::string> order = test::NamesInOrder(trace.runs[2]);
     const std::vector<std::string> expectedOrder = {
         "rpath",    "fpath", "fmain",  "prjname", "sprj0",     "sprj1",   "nsba",
-        "nssramba", "ro",    "rosize", "rw",      "next_boot", "nsclib0", "nsclib1"};
+        "nssramba", "ro",    "rosize", "rw",      "next_boot", "nsclib0", "nsclib1",
+        "fail",     "warn"};
     EXPECT_EQ(order, expectedOrder);
     EXPECT_EQ(found[2].at("sprj1").second, "B");
     EXPECT_EQ(found[2].at("nsclib1").second, "B");
