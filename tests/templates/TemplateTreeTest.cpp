@@ -210,12 +210,32 @@ protected:
         return row;
     }
 
-    void Generate() {
+    GenerationResult GenerateWith(GenerationOutcome expected) {
         TemplateGenerator generator(config, ui);
         ::testing::internal::CaptureStdout();
         const GenerationResult result = generator.CreateTemplate();
         ::testing::internal::GetCapturedStdout();
-        ASSERT_EQ(result.outcome, GenerationOutcome::Completed) << WideToUtf8(result.scriptTraceback);
+        std::string reports;
+        for (const std::wstring& line : result.failedOperations) reports += WideToUtf8(line) + "\n";
+        for (const std::wstring& line : result.warnings) reports += WideToUtf8(line) + "\n";
+        EXPECT_EQ(result.outcome, expected) << WideToUtf8(result.scriptTraceback) << reports;
+        return result;
+    }
+    void Generate() { GenerateWith(GenerationOutcome::Completed); }
+
+    // The images the boot of row reaches after it, by the rows' names: the chain
+    // stops at an image already in it and after a non-secure image whose next boot
+    // is secure.
+    std::vector<const Row*> Chain(const Row& row) const {
+        std::vector<const Row*> chain;
+        const Row* current = &row;
+        while (const Row* next = Find(current->nextBoot)) {
+            if (next == &row || std::find(chain.begin(), chain.end(), next) != chain.end()) break;
+            if (!current->secure && next->secure) break;
+            chain.push_back(next);
+            current = next;
+        }
+        return chain;
     }
 
     stdfs::path Out() const { return dir.path() / "BSP" / "SampleCode" / "Rich"; }
@@ -417,14 +437,20 @@ TEST_F(TemplateTree, SecureScatterFileAndDebugSetUpCarryTheRow) {
         EXPECT_EQ(options.root.textAt("Target/TargetName"), row.name);
         EXPECT_EQ(options.root.textAt("Target/TargetOption/DebugOpt/tLdApp"), "0");
         EXPECT_EQ(options.root.textAt("Target/TargetOption/DebugOpt/tIfile"), ".\\Debug.ini");
-        const std::string ini = ReadBytes(keil / "Debug.ini");
-        const std::string own = "LOAD \".\\Objects\\" + row.name + ".axf\" incremental";
-        ASSERT_TRUE(Contains(ini, own)) << ini;
-        ASSERT_FALSE(row.nextBoot.empty());
-        const std::string next = "LOAD \"..\\..\\" + row.nextBoot + "\\KEIL\\Objects\\" + row.nextBoot + ".axf\" incremental";
-        ASSERT_TRUE(Contains(ini, next)) << ini;
-        EXPECT_LT(ini.find(next), ini.find(own));
-        EXPECT_LT(ini.find(own), ini.find("RESET"));
+        // Every image the boot reaches, in boot order, then this one, then the reset.
+        std::vector<std::string> expected;
+        for (const Row* next : Chain(row)) {
+            expected.push_back("LOAD \"..\\..\\" + next->name + "\\KEIL\\Objects\\" + next->name + ".axf\" incremental");
+        }
+        expected.push_back("LOAD \".\\Objects\\" + row.name + ".axf\" incremental");
+        expected.push_back("RESET");
+        EXPECT_GE(expected.size(), 3u) << "the rich configuration boots a chain";
+        std::vector<std::string> commands;
+        std::istringstream lines(ReadBytes(keil / "Debug.ini"));
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind("LOAD", 0) == 0 || line.rfind("RESET", 0) == 0) commands.push_back(line);
+        }
+        EXPECT_EQ(commands, expected);
     }
 }
 
@@ -437,12 +463,15 @@ TEST_F(TemplateTree, SecureIarProjectCarriesItsRow) {
         const stdfs::path iar = Project(row) / "IAR";
         const XmlDocument doc = ParseFile(iar / (row.name + ".ewp"));
         const XmlElement& p = doc.root;
-        EXPECT_EQ(IarOptionText(p, "TrustZone"), "1");
-        EXPECT_EQ(IarOptionText(p, "TrustZoneModes"), "0");
+        EXPECT_EQ(IarOptionText(p, "IExtraOptionsCheck"), "1");
+        EXPECT_EQ(IarOption(p, "IExtraOptions"), std::vector<std::string>{"--cmse"});
         EXPECT_EQ(IarOptionText(p, "IlinkOutputFile"), row.name + ".out");
         EXPECT_EQ(IarOptionText(p, "IlinkIcfOverride"), "1");
         EXPECT_EQ(IarOptionText(p, "IlinkIcfFile"), "$PROJ_DIR$\\secure.icf");
-        EXPECT_EQ(IarOptionText(p, "IlinkTrustzoneImportLibraryOut"), row.name + "_CMSE_Lib_IAR.o");
+        EXPECT_EQ(IarOptionText(p, "IlinkUseExtraOptions"), "1");
+        // No earlier build left an import library to read back.
+        EXPECT_EQ(IarOption(p, "IlinkExtraOptions"),
+                  std::vector<std::string>{"--import_cmse_lib_out $PROJ_DIR$\\..\\nsclib\\" + row.name + "_CMSE_Lib_IAR.o"});
         EXPECT_EQ(Resolve(iar, IarOptionText(p, "ExePath")), (Project(row) / "nsclib").lexically_normal());
         ExpectIncludeFoldersExist(iar, IarOption(p, "CCIncludePath2"));
         EXPECT_EQ(IarGroupFiles(p, "Source"), std::vector<std::string>{"$PROJ_DIR$\\..\\main_" + row.name + ".c"});
@@ -465,15 +494,20 @@ TEST_F(TemplateTree, SecureIarProjectCarriesItsRow) {
         const XmlDocument workspace = ParseFile(iar / (row.name + ".eww"));
         EXPECT_EQ(workspace.root.textAt("project/path"), "$WS_DIR$\\" + row.name + ".ewp");
 
-        // The image it boots is downloaded with it.
+        // The images the boot reaches are downloaded with it, three at most.
         const XmlDocument debug = ParseFile(iar / (row.name + ".ewd"));
-        const Row* next = Find(row.nextBoot);
-        ASSERT_NE(next, nullptr);
-        EXPECT_EQ(IarOptionText(debug.root, "OCImagesUse1"), "1");
-        const stdfs::path image = Resolve(iar, IarOptionText(debug.root, "OCImagesPath1"));
-        const stdfs::path expected = next->secure ? Project(*next) / "nsclib" / (next->name + ".out")
-                                                  : Project(*next) / "IAR" / "Debug" / "Exe" / (next->name + ".out");
-        EXPECT_EQ(image, expected.lexically_normal());
+        const std::vector<const Row*> chain = Chain(row);
+        ASSERT_FALSE(chain.empty());
+        for (std::size_t n = 1; n <= 3; ++n) {
+            const std::string slot = std::to_string(n);
+            const Row* next = n <= chain.size() ? chain[n - 1] : nullptr;
+            EXPECT_EQ(IarOptionText(debug.root, "OCImagesUse" + slot), next ? "1" : "0") << n;
+            if (!next) continue;
+            const stdfs::path image = Resolve(iar, IarOptionText(debug.root, "OCImagesPath" + slot));
+            const stdfs::path expected = next->secure ? Project(*next) / "nsclib" / (next->name + ".out")
+                                                      : Project(*next) / "IAR" / "Debug" / "Exe" / (next->name + ".out");
+            EXPECT_EQ(image, expected.lexically_normal()) << n;
+        }
     }
 }
 
@@ -492,10 +526,17 @@ TEST_F(TemplateTree, SecureMainSetsUpThePartitionAndBootsTheNextImage) {
         EXPECT_TRUE(Contains(main, "Partition_Setup();"));
         EXPECT_TRUE(Contains(main, "__NONSECURE_ENTRY\nint32_t " + row.name + "_NscEntry("));
         EXPECT_TRUE(Contains(main, "cmse_check_address_range("));
-        EXPECT_TRUE(Contains(main, "SCB_NS->VTOR = NEXT_BOOT_BASE;"));
-        EXPECT_TRUE(Contains(main, "__TZ_set_MSP_NS(vectors[0]);"));
+        // The hand-overs and their checks (the compile check reads them in the
+        // disassembly): the failure hooks, TT on the image, the caller's privilege.
+        EXPECT_TRUE(Contains(main, "__WEAK void Boot_NextImageRejected(uint32_t vectorTable)\n{"));
+        EXPECT_TRUE(Contains(main, "__WEAK void Partition_FlashBoundaryMismatch(uint32_t configured, uint32_t reported)\n{"));
+        EXPECT_TRUE(Contains(main, "cmse_TT((void *)address)"));
+        EXPECT_TRUE(Contains(main, "SCB_NS->VTOR = vectorTable;"));
+        EXPECT_TRUE(Contains(main, "__TZ_set_MSP_NS(stackTop);"));
         EXPECT_TRUE(Contains(main, "SealSecureStack();"));
         EXPECT_TRUE(Contains(main, "cmse_nsfptr_create("));
+        EXPECT_TRUE(Contains(main, "flags |= CMSE_MPU_UNPRIV;"));
+        EXPECT_TRUE(Contains(main, "CallerReadFlags()"));
         for (int k = 0; k < 4; ++k) {
             const std::string include = "#include \"xom" + std::to_string(k) + "_func.h\"";
             EXPECT_EQ(Contains(main, include), ((row.xomMask >> k) & 1u) != 0) << include;
@@ -553,10 +594,9 @@ TEST_F(TemplateTree, NonSecureProjectsLinkEverySecureImportLibrary) {
         EXPECT_EQ(options.root.textAt("Target/TargetName"), row.name);
 
         const XmlDocument ewp = ParseFile(Project(row) / "IAR" / (row.name + ".ewp"));
-        EXPECT_EQ(IarOptionText(ewp.root, "TrustZone"), "1");
-        EXPECT_EQ(IarOptionText(ewp.root, "TrustZoneModes"), "1");
+        EXPECT_EQ(IarOption(ewp.root, "IExtraOptions"), std::vector<std::string>{""});
+        EXPECT_EQ(IarOption(ewp.root, "IlinkExtraOptions"), std::vector<std::string>{""});
         EXPECT_EQ(IarOptionText(ewp.root, "IlinkOutputFile"), row.name + ".out");
-        EXPECT_EQ(IarOptionText(ewp.root, "IlinkTrustzoneImportLibraryOut"), "");
         const XmlDocument ownWorkspace = ParseFile(Project(row) / "IAR" / (row.name + ".eww"));
         EXPECT_EQ(ownWorkspace.root.textAt("project/path"), "$WS_DIR$\\" + row.name + ".ewp");
         EXPECT_EQ(IarOptionText(ewp.root, "IlinkIcfFile"), "$PROJ_DIR$\\nonsecure.icf");
@@ -581,26 +621,93 @@ TEST_F(TemplateTree, NonSecureProjectsLinkEverySecureImportLibrary) {
     }
 }
 
+struct HeaderRegion {
+    std::uint32_t start = 0, end = 0;
+    bool nsc = false;
+};
+
+// The enabled SAU regions of a partition header, in slot order; every slot that
+// is off must hold the neutral values.
+std::vector<HeaderRegion> HeaderRegions(const std::map<std::string, std::string>& defines) {
+    std::vector<HeaderRegion> regions;
+    for (int n = 0; n < 8; ++n) {
+        const std::string k = std::to_string(n);
+        if (defines.at("SAU_INIT_REGION" + k) != "1") {
+            EXPECT_EQ(defines.at("SAU_INIT_START" + k), "0x00000000") << n;
+            EXPECT_EQ(defines.at("SAU_INIT_NSC" + k), "0") << n;
+            continue;
+        }
+        regions.push_back({HexNumber(defines.at("SAU_INIT_START" + k)), HexNumber(defines.at("SAU_INIT_END" + k)),
+                           defines.at("SAU_INIT_NSC" + k) == "1"});
+    }
+    return regions;
+}
+
+// Bytes of [start, end] that lie in the NSC areas of the secure rows (the areas
+// of a test configuration do not overlap).
+std::uint64_t BytesInAreas(const std::vector<Row>& rows, std::uint64_t start, std::uint64_t end) {
+    std::uint64_t bytes = 0;
+    for (const Row& row : rows) {
+        if (!row.secure || row.nscSize == 0) continue;
+        const std::uint64_t from = std::max<std::uint64_t>(start, row.nsc);
+        const std::uint64_t to = std::min<std::uint64_t>(end + 1, std::uint64_t{row.nsc} + row.nscSize);
+        if (from < to) bytes += to - from;
+    }
+    return bytes;
+}
+
+// The NSC regions cover exactly the NSC areas in 32-byte granules: each region
+// starts and ends on a granule and holds nothing but area bytes, and every whole
+// granule of an area lies in exactly one region.
+void ExpectNscRegionsCoverTheAreas(const std::vector<HeaderRegion>& regions, const std::vector<Row>& rows) {
+    for (const HeaderRegion& r : regions) {
+        if (!r.nsc) continue;
+        EXPECT_EQ(r.start % 32, 0u) << Hex8(r.start);
+        EXPECT_EQ((r.end + 1) % 32, 0u) << Hex8(r.end);
+        EXPECT_EQ(BytesInAreas(rows, r.start, r.end), std::uint64_t{r.end} - r.start + 1)
+            << "NSC region " << Hex8(r.start) << ".." << Hex8(r.end) << " holds bytes of no NSC area";
+    }
+    for (const Row& row : rows) {
+        if (!row.secure || row.nscSize == 0) continue;
+        const std::uint32_t first = (row.nsc + 31) / 32 * 32, last = (row.nsc + row.nscSize) / 32 * 32;
+        for (std::uint32_t g = first; g < last; g += 32) {
+            const auto covering = std::count_if(regions.begin(), regions.end(), [&](const HeaderRegion& r) {
+                return r.nsc && r.start <= g && g + 31 <= r.end;
+            });
+            ASSERT_EQ(covering, 1) << row.name << " granule " << Hex8(g);
+        }
+    }
+}
+
+// The non-secure regions follow the NSC ones: flash and SRAM from the boundaries,
+// then the peripheral aliases.
+void ExpectNonSecureRegions(const std::vector<HeaderRegion>& regions, const PartitionConfig& config) {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> got;
+    bool nscDone = false;
+    for (const HeaderRegion& r : regions) {
+        if (r.nsc) {
+            EXPECT_FALSE(nscDone) << "NSC regions come first";
+            continue;
+        }
+        nscDone = true;
+        got.emplace_back(r.start, r.end);
+    }
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected = {
+        {config.nsba, 0x1007FFFFu}, {config.sramNsba, 0x30017FFFu}, {0x50000000u, 0x5FFFFFFFu}};
+    EXPECT_EQ(got, expected);
+}
+
 TEST_F(TemplateTree, PartitionHeaderHoldsTheSplitAndTheSecurityWords) {
     Generate();
     const auto defines = Defines(ReadBytes(Out() / "partition_V6048.h"));
-    std::uint32_t allNsc = kNoBoot, allNscSize = 0;
-    for (const Row& row : rows) {
-        if (!row.secure) continue;
-        allNsc = std::min(allNsc, row.nsc);
-        allNscSize += row.nscSize;
-    }
-    EXPECT_EQ(defines.at("SAU_INIT_REGION0"), "1");
-    EXPECT_EQ(defines.at("SAU_INIT_START0"), Hex8(allNsc));
-    EXPECT_EQ(defines.at("SAU_INIT_END0"), Hex8(allNsc + allNscSize - 1));
-    EXPECT_EQ(defines.at("SAU_INIT_NSC0"), "1");
-    EXPECT_EQ(defines.at("SAU_INIT_REGION1"), "1");
-    EXPECT_EQ(defines.at("SAU_INIT_START1"), Hex8(config.nsba));
-    EXPECT_EQ(defines.at("SAU_INIT_END1"), "0x1007FFFF");
-    EXPECT_EQ(defines.at("SAU_INIT_NSC1"), "0");
-    EXPECT_EQ(defines.at("SAU_INIT_REGION2"), "1");
-    EXPECT_EQ(defines.at("SAU_INIT_START2"), Hex8(config.sramNsba));
-    EXPECT_EQ(defines.at("SAU_INIT_END2"), "0x30017FFF");
+    EXPECT_EQ(defines.at("SAU_REGIONS_OVERFLOW"), "0");
+    const std::vector<HeaderRegion> regions = HeaderRegions(defines);
+    ExpectNscRegionsCoverTheAreas(regions, rows);
+    ExpectNonSecureRegions(regions, config);
+    // SRAM blocks of 8 KB from the boundary up; the flash boundary as an offset.
+    const std::uint32_t firstNsBlock = (config.sramNsba - 0x30000000u) / 0x2000u;
+    EXPECT_EQ(defines.at("SCU_INIT_SRAMNSSET_VAL"), Hex8(0xFFFu & ~((1u << firstNsBlock) - 1u)));
+    EXPECT_EQ(defines.at("SCU_INIT_FNSADDR_VAL"), Hex8(config.nsba - 0x10000000u));
     const SecurityWords words = ComputeSecurityWords(config.peripherals);
     for (std::size_t n = 0; n < words.pnsset.size(); ++n) {
         EXPECT_EQ(defines.at("SCU_INIT_PNSSET" + std::to_string(n) + "_VAL"), Hex8(words.pnsset[n])) << n;
