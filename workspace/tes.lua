@@ -61,7 +61,8 @@ local function veneer_area()
       local base, top = math.max(first, r.base), math.min(last, r.limit + 1)
       if base ~= first or top ~= last then
         warn(PRJ .. ": the NSC area " .. H.HX(NSC) .. " (" .. H.HX(NSCSIZE) .. " bytes) is not 32-byte aligned; " ..
-             "the veneers go to " .. H.HX(base) .. " (" .. H.HX(top - base) .. " bytes), the part the SAU can mark non-secure callable")
+             "the veneers go to " .. H.HX(base) .. " (" .. H.HX(top - base) .. " bytes), " ..
+             "the part the SAU can mark non-secure callable")
       end
       return base, top - base
     end
