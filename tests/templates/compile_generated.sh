@@ -11,7 +11,8 @@
 # limit; a hand-over to an image of the same state loads the new stack pointer
 # and the entry from the vector table and branches through a register with no
 # stack access between; a hand-over to the non-secure state checks the image
-# (TT) before BLXNS; every image that boots another has the failure hook. Any
+# (TT) before BLXNS; every image that boots another has the failure hook; the
+# secure service reads its caller's privilege (CONTROL_NS). Any
 # missing file, wrong path, compile, link or check failure fails.
 #
 #   compile_generated.sh OUTPUT_TREE
@@ -210,6 +211,8 @@ build() {
   done
 
   check_image "$elf" "$name" "$secure" "$main" "$level"
+  [ "$secure" = 1 ] && check_service "$elf" "$name" "$level"
+  return 0
 }
 
 # What the disassembly must show, from the main file's boot defines.
@@ -242,6 +245,14 @@ check_image() {
   if [ "$secure" = 1 ]; then
     "$nm" "$elf" | grep -q " Partition_FlashBoundaryMismatch\$" || fail "$name ($level): no flash boundary failure hook"
   fi
+}
+
+# The service checks its caller's buffer with the caller's privilege: it reads
+# CONTROL_NS.
+check_service() {
+  elf=$1 name=$2 level=$3
+  "$objdump" -d --no-show-raw-insn "$elf" | grep -q "mrs	r[0-9]*, CONTROL_NS" ||
+    fail "$name ($level): the secure service does not read the caller's privilege (CONTROL_NS)"
 }
 
 for level in $levels; do
