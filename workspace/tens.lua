@@ -43,8 +43,12 @@ local IAR = H.join(DIR, "IAR")
 
 -- Data runs from rw to the end of the non-secure SRAM.
 local RAM_SIZE = 0
-if RW >= 0x30000000 and RW < NS_SRAM_END then RAM_SIZE = NS_SRAM_END - RW
-else print("tens.lua: RW base " .. H.HX(RW) .. " leaves no non-secure SRAM") end
+local RW_OUTSIDE = not (RW >= 0x30000000 and RW < NS_SRAM_END)
+if RW_OUTSIDE then warn(PRJ .. ": RW base " .. H.HX(RW) .. " leaves no non-secure SRAM")
+else RAM_SIZE = NS_SRAM_END - RW end
+-- Bytes the linker files reserve in the data region, one entry per file read.
+local RESERVED = {}
+local FLASH_TOOLS = H.bsp_flash_tools(DIR)
 
 -- A non-secure image can only start another non-secure one.
 local BOOT = NO_BOOT
@@ -52,7 +56,8 @@ if NEXT_BOOT ~= NO_BOOT then
   if NEXT_BOOT >= 0x10000000 and NEXT_BOOT < 0x10080000 then
     BOOT = NEXT_BOOT
   else
-    print("tens.lua: " .. PRJ .. " cannot start the secure image at " .. H.HX(NEXT_BOOT))
+    warn(PRJ .. ": a non-secure image cannot start the secure image at " .. H.HX(NEXT_BOOT) ..
+         "; it boots nothing")
   end
 end
 
@@ -116,6 +121,7 @@ local function edit_uvprojx()
     libs[#libs + 1] = H.keil_file(l .. "_CMSE_Lib.o", 3, lib_dir(l) .. "\\" .. l .. "_CMSE_Lib.o")
   end
   tail = H.set_keil_group(tail, "CMSE Library", libs)
+  head = H.set_keil_download(head, FLASH_TOOLS.keil)
   H.writeall(path, head .. tail)
 end
 
@@ -124,6 +130,7 @@ local function edit_uvoptx()
   local s = H.readall(path)
   if not s then print("missing " .. path) return end
   s = s:gsub("(<Target>%s*<TargetName>)[^<]*(</TargetName>)", "%1" .. H.resc(H.xesc(PRJ)) .. "%2", 1)
+  s = H.set_keil_flash_algorithm(s, FLASH_TOOLS.keil, 0x10000000)
   H.writeall(path, s)
 end
 
@@ -137,7 +144,8 @@ local function edit_scatter()
   s = H.set_define(s, "NS_RAM_SIZE", H.HX(RAM_SIZE))
   local ok
   s, ok = H.replace_after(s, "; Execute-only regions owned by this image.", H.xom_scatter_lines(XOMS))
-  if not ok then print("no execute-only section in " .. path) end
+  if not ok then warn("no execute-only section in " .. path) end
+  RESERVED[#RESERVED + 1] = H.reserved_data(s, H.define_number, "STACK_SIZE", "HEAP_SIZE", 0)
   H.writeall(path, s)
 end
 
@@ -147,7 +155,7 @@ local function edit_icf()
   if not s then print("missing " .. path) return end
   local function sym(name, v)
     local r, n = s:gsub("(define%s+symbol%s+" .. name .. "%s*=%s*)0[xX]%x+", "%1" .. H.HX(v), 1)
-    if n == 0 then print("no symbol " .. name .. " in " .. path) end
+    if n == 0 then warn("no symbol " .. name .. " in " .. path) end
     s = r
   end
   sym("__NS_ROM_start", RO)
@@ -156,7 +164,8 @@ local function edit_icf()
   sym("__NS_RAM_end", RW + RAM_SIZE - 1)
   local ok
   s, ok = H.replace_after(s, "/* Execute-only regions owned by this image. */", H.xom_icf_lines(XOMS))
-  if not ok then print("no execute-only section in " .. path) end
+  if not ok then warn("no execute-only section in " .. path) end
+  RESERVED[#RESERVED + 1] = H.reserved_data(s, H.icf_number, "__STACK_size", "__HEAP_size", 0)
   H.writeall(path, s)
 end
 
@@ -164,12 +173,15 @@ local function edit_ewp()
   local path = H.join(IAR, PRJ .. ".ewp")
   local s = H.readall(path)
   if not s then print("missing " .. path) return end
-  s = H.set_iar_option(s, "TrustZone", "1")
-  s = H.set_iar_option(s, "TrustZoneModes", "1")
+  -- A non-secure image is built without the secure-state extensions and writes no
+  -- import library.
+  s = H.set_iar_option(s, "IExtraOptions", H.replace_options(H.iar_states(s, "IExtraOptions") or {},
+    function(v) return v == "--cmse" end, {}))
+  s = H.set_iar_option(s, "IlinkExtraOptions", H.replace_options(H.iar_states(s, "IlinkExtraOptions") or {},
+    function(v) return v:match("^%-%-import[_%-]cmse[_%-]lib[_%-]") ~= nil end, {}))
   s = H.set_iar_option(s, "IlinkOutputFile", PRJ .. ".out")
   s = H.set_iar_option(s, "IlinkIcfOverride", "1")
   s = H.set_iar_option(s, "IlinkIcfFile", "$PROJ_DIR$\\nonsecure.icf")
-  s = H.set_iar_option(s, "IlinkTrustzoneImportLibraryOut", "")
   local inc = iar_includes()
   for _, v in ipairs(H.iar_states(s, "CCIncludePath2") or {}) do
     local rel = v:gsub("^%$PROJ_DIR%$\\", "")
@@ -191,6 +203,14 @@ local function edit_ewp()
   for _, x in ipairs(XOMS) do files[#files + 1] = H.iar_file("$PROJ_DIR$\\..\\xom" .. x.k .. "_func.c", true) end
   s = H.set_iar_group(s, "XOM", files)
   H.writeall(path, s)
+end
+
+-- C-SPY downloads only through a flash loader of the BSP.
+local function edit_ewd()
+  local path = H.join(IAR, PRJ .. ".ewd")
+  local s = H.readall(path)
+  if not s then fail("missing " .. path) return end
+  H.writeall(path, H.set_iar_download(s, FLASH_TOOLS.iar))
 end
 
 local function edit_project_eww()
@@ -224,9 +244,11 @@ edit_uvoptx()
 edit_scatter()
 edit_icf()
 edit_ewp()
+edit_ewd()
 edit_project_eww()
 edit_main()
 for _, x in ipairs(XOMS) do H.fill_xom_files(DIR, x) end
+if not RW_OUTSIDE then H.check_data_room(PRJ, RW, RAM_SIZE, RESERVED) end
 H.add_to_workspaces(PRJ, false)
 
 H.remove_template_copies(DIR, "Nonsecure", PRJ, "main_ns.c", fmain)

@@ -26,10 +26,8 @@ local RO, ROSIZE, RW = H.u32(need("ro", "number")), H.u32(need("rosize", "number
 local RWSIZE = H.u32(need("rwsize", "number"))
 local NSC, NSCSIZE = H.u32(need("nsc", "number")), H.u32(need("nscsize", "number"))
 local NSBA, NSSRAMBA = H.u32(need("nsba", "number")), H.u32(need("nssramba", "number"))
-local ALL_NSC, ALL_NSCSIZE = H.u32(need("all_nsc", "number")), H.u32(need("all_nscsize", "number"))
 local NEXT_BOOT = H.u32(need("next_boot", "number"))
 local NEXT_BOOT_NS = H.u32(need("next_boot_ns", "number"))
-local NEXT_NAME = str_next_boot or ""
 local NO_BOOT = 4294967295
 local XOMS = H.owned_xom()
 
@@ -40,14 +38,60 @@ local IAR = H.join(DIR, "IAR")
 -- The secure SRAM runs from 0x20000000 for rwsize bytes; this image's data
 -- starts at rw inside it.
 local RAM_SIZE = (0x20000000 + RWSIZE - RW) % 4294967296
-if RW < 0x20000000 or RW >= 0x20000000 + RWSIZE then
-  print("tes.lua: RW base " .. H.HX(RW) .. " lies outside the secure SRAM")
+local RW_OUTSIDE = RW < 0x20000000 or RW >= 0x20000000 + RWSIZE
+if RW_OUTSIDE then
+  warn(PRJ .. ": RW base " .. H.HX(RW) .. " lies outside the secure SRAM")
   RAM_SIZE = 0
 end
+-- Bytes the linker files reserve in the data region, one entry per file read.
+local RESERVED = {}
+
+-- The SAU regions of the whole generation, planned by the tool in the order the
+-- partition header programs them; nil when the NSC areas need more regions than
+-- the SAU has (the tool reports that failure itself).
+local SAU = sauregions()
+
+-- The veneers go only where an SAU region marks this project's NSC area non-secure
+-- callable: the whole 32-byte granules inside it. Returns base and size.
+local function veneer_area()
+  if NSCSIZE == 0 or not SAU then return NSC, NSCSIZE end
+  local first, last = NSC, NSC + NSCSIZE
+  for _, r in ipairs(SAU) do
+    if r.nsc and r.base < last and r.limit + 1 > first then
+      local base, top = math.max(first, r.base), math.min(last, r.limit + 1)
+      if base ~= first or top ~= last then
+        warn(PRJ .. ": the NSC area " .. H.HX(NSC) .. " (" .. H.HX(NSCSIZE) .. " bytes) is not 32-byte aligned; " ..
+             "the veneers go to " .. H.HX(base) .. " (" .. H.HX(top - base) .. " bytes), " ..
+             "the part the SAU can mark non-secure callable")
+      end
+      return base, top - base
+    end
+  end
+  fail(PRJ .. ": the NSC area " .. H.HX(NSC) .. " (" .. H.HX(NSCSIZE) .. " bytes) holds no whole 32-byte granule, " ..
+       "so no SAU region can make its veneers callable")
+  return NSC, NSCSIZE
+end
+local VENEER_BASE, VENEER_SIZE = veneer_area()
 
 local LIB_KEIL = PRJ .. "_CMSE_Lib.o"
 local LIB_IAR = PRJ .. "_CMSE_Lib_IAR.o"
 local NSC_HEADER = PRJ .. "_nsc.h"
+local FLASH_TOOLS = H.bsp_flash_tools(DIR)
+
+-- The import library a secure link writes; one that an earlier build left is read
+-- back in, so that the veneers keep their addresses and non-secure images linked
+-- against it keep working. The linkers read it before they write the new one.
+local function import_library_options(lib_name, spelling, path)
+  local opts = { "--import_cmse_lib_out" .. spelling .. path }
+  if H.exists(H.join(DIR, "nsclib", lib_name)) then
+    opts[#opts + 1] = "--import_cmse_lib_in" .. spelling .. path
+  end
+  return opts
+end
+
+local function is_import_library_option(item)
+  return item:match("^%-%-import[_%-]cmse[_%-]lib[_%-]") ~= nil
+end
 
 local function keil_includes()
   local r = H.bsp_ref()
@@ -76,12 +120,13 @@ local function edit_uvprojx()
     name = PRJ, secure = true, ro = RO, rosize = ROSIZE, nsc = NSC, nscsize = NSCSIZE, rw = RW, ramsize = RAM_SIZE,
     scatter = ".\\secure.sct",
     misc = function(misc)
-      local opt = "--import_cmse_lib_out=..\\nsclib\\" .. LIB_KEIL
-      local m, n = misc:gsub("%-%-import[_%-]cmse[_%-]lib[_%-]out[= ]%S+", H.resc(opt))
-      if n == 0 then m = (misc ~= "" and (misc .. " ") or "") .. opt end
-      return m
+      local items = {}
+      for item in misc:gmatch("%S+") do items[#items + 1] = item end
+      return table.concat(H.replace_options(items, is_import_library_option,
+        import_library_options(LIB_KEIL, "=", "..\\nsclib\\" .. LIB_KEIL)), " ")
     end,
   })
+  head = H.set_keil_download(head, FLASH_TOOLS.keil)
   head = H.edit_block(head, "Cads", function(blk)
     -- CMSE on whatever the IDE derives from the software model.
     blk = blk:gsub("(<MiscControls>)([^<]*)(</MiscControls>)", function(o, misc, c)
@@ -116,20 +161,37 @@ local function edit_uvoptx()
   -- The initialization file loads the images; the debugger must not load one itself.
   s = H.set_tag(s, "tLdApp", "0", 1)
   s = H.set_tag(s, "tIfile", ".\\Debug.ini", 1)
+  s = H.set_keil_flash_algorithm(s, FLASH_TOOLS.keil, 0)
   H.writeall(path, s)
 end
 
--- Images of the debug session, next image first: the debugger then starts with
--- this image's reset and both carry symbols.
+-- The images the boot reaches after this one, in boot order, with the paths of
+-- their Keil and IAR images.
+local function chain_images()
+  local list = {}
+  for _, image in ipairs(bootchain()) do
+    local n = image.name
+    local iar_dir = image.ns and "IAR\\Debug\\Exe" or "nsclib"
+    list[#list + 1] = {
+      name = n,
+      keil = "..\\..\\" .. n .. "\\KEIL\\Objects\\" .. n .. ".axf",
+      iar = "$PROJ_DIR$\\..\\..\\" .. n .. "\\" .. iar_dir .. "\\" .. n .. ".out",
+    }
+  end
+  return list
+end
+local CHAIN = chain_images()
+
+-- Images of the debug session: every image the boot reaches from this one, then
+-- this image itself, so the debugger starts with this image's reset and every
+-- image carries symbols.
 local function edit_debug_ini()
   local path = H.join(KEIL, "Debug.ini")
   local s = H.readall(path) or "RESET\n"
   local eol = H.eol_of(s)
   s = s:gsub("[ \t]*LOAD[^\n]*\n", "")
   local loads = {}
-  if NEXT_BOOT ~= NO_BOOT and NEXT_NAME ~= "" and NEXT_NAME ~= PRJ then
-    loads[#loads + 1] = "LOAD \"..\\..\\" .. NEXT_NAME .. "\\KEIL\\Objects\\" .. NEXT_NAME .. ".axf\" incremental"
-  end
+  for _, image in ipairs(CHAIN) do loads[#loads + 1] = "LOAD \"" .. image.keil .. "\" incremental" end
   loads[#loads + 1] = "LOAD \".\\Objects\\" .. PRJ .. ".axf\" incremental"
   local text = table.concat(loads, eol) .. eol
   local a = s:find("\n[ \t]*RESET")
@@ -148,13 +210,14 @@ local function edit_scatter()
   if not s then print("missing " .. path) return end
   s = H.set_define(s, "S_ROM_BASE", H.HX(RO))
   s = H.set_define(s, "S_ROM_SIZE", H.HX(ROSIZE))
-  s = H.set_define(s, "S_NSC_BASE", H.HX(NSC))
-  s = H.set_define(s, "S_NSC_SIZE", H.HX(NSCSIZE))
+  s = H.set_define(s, "S_NSC_BASE", H.HX(VENEER_BASE))
+  s = H.set_define(s, "S_NSC_SIZE", H.HX(VENEER_SIZE))
   s = H.set_define(s, "S_RAM_BASE", H.HX(RW))
   s = H.set_define(s, "S_RAM_SIZE", H.HX(RAM_SIZE))
   local ok
   s, ok = H.replace_after(s, "; Execute-only regions owned by this image.", H.xom_scatter_lines(XOMS))
-  if not ok then print("no execute-only section in " .. path) end
+  if not ok then warn("no execute-only section in " .. path) end
+  RESERVED[#RESERVED + 1] = H.reserved_data(s, H.define_number, "STACK_SIZE", "HEAP_SIZE", 8)
   H.writeall(path, s)
 end
 
@@ -164,18 +227,19 @@ local function edit_icf()
   if not s then print("missing " .. path) return end
   local function sym(name, v)
     local r, n = s:gsub("(define%s+symbol%s+" .. name .. "%s*=%s*)0[xX]%x+", "%1" .. H.HX(v), 1)
-    if n == 0 then print("no symbol " .. name .. " in " .. path) end
+    if n == 0 then warn("no symbol " .. name .. " in " .. path) end
     s = r
   end
   sym("__S_ROM_start", RO)
   sym("__S_ROM_end", RO + ROSIZE - 1)
-  sym("__NSC_start", NSC)
-  sym("__NSC_end", NSC + NSCSIZE - 1)
+  sym("__NSC_start", VENEER_BASE)
+  sym("__NSC_end", VENEER_BASE + VENEER_SIZE - 1)
   sym("__S_RAM_start", RW)
   sym("__S_RAM_end", RW + RAM_SIZE - 1)
   local ok
   s, ok = H.replace_after(s, "/* Execute-only regions owned by this image. */", H.xom_icf_lines(XOMS))
-  if not ok then print("no execute-only section in " .. path) end
+  if not ok then warn("no execute-only section in " .. path) end
+  RESERVED[#RESERVED + 1] = H.reserved_data(s, H.icf_number, "__STACK_size", "__HEAP_size", 8)
   H.writeall(path, s)
 end
 
@@ -183,13 +247,19 @@ local function edit_ewp()
   local path = H.join(IAR, PRJ .. ".ewp")
   local s = H.readall(path)
   if not s then print("missing " .. path) return end
-  s = H.set_iar_option(s, "TrustZone", "1")
-  s = H.set_iar_option(s, "TrustZoneModes", "0")
+  -- The compiler's secure-state extensions and the import library, as command-line
+  -- options: the project format of the template has no TrustZone settings of its own.
+  s = H.set_iar_option(s, "IExtraOptionsCheck", "1")
+  s = H.set_iar_option(s, "IExtraOptions", H.replace_options(H.iar_states(s, "IExtraOptions") or {},
+    function(v) return v == "--cmse" end, { "--cmse" }))
   s = H.set_iar_option(s, "IlinkOutputFile", PRJ .. ".out")
   s = H.set_iar_option(s, "IlinkIcfOverride", "1")
   s = H.set_iar_option(s, "IlinkIcfFile", "$PROJ_DIR$\\secure.icf")
-  s = H.set_iar_option(s, "IlinkTrustzoneImportLibraryOut", LIB_IAR)
-  -- The import library is written into the output folder, beside the prototype header.
+  s = H.set_iar_option(s, "IlinkUseExtraOptions", "1")
+  s = H.set_iar_option(s, "IlinkExtraOptions", H.replace_options(H.iar_states(s, "IlinkExtraOptions") or {},
+    is_import_library_option, import_library_options(LIB_IAR, " ", "$PROJ_DIR$\\..\\nsclib\\" .. LIB_IAR)))
+  -- The image is written into the output folder, beside the import library and the
+  -- prototype header.
   s = H.set_iar_option(s, "ExePath", "..\\nsclib")
   local inc = iar_includes()
   for _, v in ipairs(H.iar_states(s, "CCIncludePath2") or {}) do
@@ -207,28 +277,25 @@ local function edit_ewp()
   H.writeall(path, s)
 end
 
+-- C-SPY downloads the images the boot reaches with this one, so one session
+-- debugs the whole chain; it has room for three.
 local function edit_ewd()
   local path = H.join(IAR, PRJ .. ".ewd")
   local s = H.readall(path)
   if not s then print("missing " .. path) return end
-  -- The next image of the boot chain is downloaded with this one, so one
-  -- session debugs both.
-  if NEXT_BOOT ~= NO_BOOT and NEXT_NAME ~= "" and NEXT_NAME ~= PRJ then
-    local image
-    if NEXT_BOOT_NS == 1 then
-      image = "$PROJ_DIR$\\..\\..\\" .. NEXT_NAME .. "\\IAR\\Debug\\Exe\\" .. NEXT_NAME .. ".out"
-    else
-      image = "$PROJ_DIR$\\..\\..\\" .. NEXT_NAME .. "\\nsclib\\" .. NEXT_NAME .. ".out"
-    end
-    s = H.set_iar_option(s, "OCImagesUse1", "1")
-    s = H.set_iar_option(s, "OCImagesPath1", image)
-    s = H.set_iar_option(s, "OCImagesOffset1", "0")
-    s = H.set_iar_option(s, "OCImagesSuppressCheck1", "0")
-    s = H.set_iar_option(s, "OCDownloadExtraImage", "1")
-  else
-    s = H.set_iar_option(s, "OCImagesUse1", "0")
-    s = H.set_iar_option(s, "OCImagesPath1", "")
-    s = H.set_iar_option(s, "OCImagesOffset1", "")
+  for n = 1, 3 do
+    local image = CHAIN[n]
+    s = H.set_iar_option(s, "OCImagesUse" .. n, image and "1" or "0")
+    s = H.set_iar_option(s, "OCImagesPath" .. n, image and image.iar or "")
+    s = H.set_iar_option(s, "OCImagesOffset" .. n, image and "0" or "")
+  end
+  s = H.set_iar_option(s, "OCDownloadExtraImage", CHAIN[1] and "1" or "0")
+  s = H.set_iar_download(s, FLASH_TOOLS.iar)
+  if #CHAIN > 3 then
+    local rest = {}
+    for n = 4, #CHAIN do rest[#rest + 1] = CHAIN[n].name end
+    warn(PRJ .. ": the IAR debug session downloads three further images of the boot chain; " ..
+         "load " .. table.concat(rest, ", ") .. " yourself (C-SPY macro __loadImage)")
   end
   H.writeall(path, s)
 end
@@ -278,35 +345,32 @@ local function write_nsc_header()
   H.remove_leftover(template, target)
 end
 
+-- SRAMNSSET: one bit per 8 KB block of the SRAM, set from the SRAM boundary up.
+local function sram_nonsecure_blocks()
+  local first = math.floor((NSSRAMBA - 0x30000000) / 0x2000)
+  return 4096 - 2 ^ first
+end
+
+-- The SAU regions of the plan in their slots, the unused slots off; without a plan
+-- every slot is off and the header stops the build with its reason.
 local function edit_partition()
   local path = fpartition or H.join(fpath, "partition_V6048.h")
   local s = H.readall(path)
   if not s then print("missing " .. path) return end
-  local has_nsc = ALL_NSCSIZE > 0 and ALL_NSC ~= NO_BOOT
-  if has_nsc and (NSC < ALL_NSC or NSC + NSCSIZE > ALL_NSC + ALL_NSCSIZE) then
-    print("tes.lua: the NSC region of " .. PRJ .. " lies outside the combined NSC region")
+  s = H.set_define(s, "SAU_REGIONS_OVERFLOW", SAU and "0" or "1")
+  for n = 0, 7 do
+    local r = SAU and SAU[n + 1]
+    s = H.set_define(s, "SAU_INIT_REGION" .. n, r and "1" or "0")
+    s = H.set_define(s, "SAU_INIT_START" .. n, H.HX(r and r.base or 0))
+    s = H.set_define(s, "SAU_INIT_END" .. n, H.HX(r and r.limit or 0x1F))
+    s = H.set_define(s, "SAU_INIT_NSC" .. n, (r and r.nsc) and "1" or "0")
   end
-  if has_nsc and ALL_NSC % 32 ~= 0 then
-    print("tes.lua: the SAU works in 32-byte granules; NSC base " .. H.HX(ALL_NSC) .. " is rounded down")
-  end
-  s = H.set_define(s, "SAU_INIT_REGION0", has_nsc and "1" or "0")
-  s = H.set_define(s, "SAU_INIT_START0", H.HX(has_nsc and ALL_NSC or 0))
-  s = H.set_define(s, "SAU_INIT_END0", H.HX(has_nsc and (ALL_NSC + ALL_NSCSIZE - 1) or 0x1F))
-  s = H.set_define(s, "SAU_INIT_NSC0", "1")
-  local ns_flash = NSBA < 0x10080000
-  s = H.set_define(s, "SAU_INIT_REGION1", ns_flash and "1" or "0")
-  s = H.set_define(s, "SAU_INIT_START1", H.HX(ns_flash and NSBA or 0x10080000))
-  s = H.set_define(s, "SAU_INIT_END1", H.HX(0x1007FFFF))
-  s = H.set_define(s, "SAU_INIT_NSC1", "0")
-  local ns_sram = NSSRAMBA < 0x30018000
-  s = H.set_define(s, "SAU_INIT_REGION2", ns_sram and "1" or "0")
-  s = H.set_define(s, "SAU_INIT_START2", H.HX(ns_sram and NSSRAMBA or 0x30018000))
-  s = H.set_define(s, "SAU_INIT_END2", H.HX(0x30017FFF))
-  s = H.set_define(s, "SAU_INIT_NSC2", "0")
   for n = 0, 6 do
     s = H.set_define(s, "SCU_INIT_PNSSET" .. n .. "_VAL", H.HX(need("pnsset" .. n, "number")))
   end
   s = H.set_define(s, "SCU_INIT_IONSSET_VAL", H.HX(need("ionsset", "number")))
+  s = H.set_define(s, "SCU_INIT_SRAMNSSET_VAL", H.HX(sram_nonsecure_blocks()))
+  s = H.set_define(s, "SCU_INIT_FNSADDR_VAL", H.HX(NSBA - 0x10000000))
   for n = 0, 3 do
     s = H.set_define(s, "NVIC_INIT_ITNS" .. n .. "_VAL", H.HX(need("intnsset" .. n, "number")))
   end
@@ -325,6 +389,7 @@ edit_main()
 write_nsc_header()
 for _, x in ipairs(XOMS) do H.fill_xom_files(DIR, x) end
 edit_partition()
+if not RW_OUTSIDE then H.check_data_room(PRJ, RW, RAM_SIZE, RESERVED) end
 H.add_to_workspaces(PRJ, true)
 
 H.remove_template_copies(DIR, "Secure", PRJ, "main.c", fmain)

@@ -59,7 +59,29 @@ int ScriptSauRegions(lua_State* state) {
     return 1;
 }
 
+// bootchain(): one result, the array of images.
+int ScriptBootChain(lua_State* state) {
+    const auto& chain =
+        *static_cast<const std::vector<BootImage>*>(lua_touserdata(state, lua_upvalueindex(1)));
+    lua_createtable(state, static_cast<int>(chain.size()), 0);
+    int index = 0;
+    for (const BootImage& image : chain) {
+        lua_createtable(state, 0, 2);
+        const std::string name = ToNarrow(image.name);
+        lua_pushlstring(state, name.data(), name.size());
+        lua_setfield(state, -2, "name");
+        lua_pushboolean(state, image.nonSecure ? 1 : 0);
+        lua_setfield(state, -2, "ns");
+        lua_rawseti(state, -2, ++index);
+    }
+    return 1;
+}
+
 }  // namespace
+
+void RegisterBootChain(ScriptHost& host, std::vector<BootImage>& chain) {
+    host.Register("bootchain", &ScriptBootChain, &chain);
+}
 
 void RegisterTemplateHostFunctions(ScriptHost& host, ScriptReports& reports, bool secure) {
     host.Register("fail", &ScriptFail, &reports);

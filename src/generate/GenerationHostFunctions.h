@@ -6,11 +6,15 @@
 //                  unless it failed; the same line twice is listed once;
 //   sauregions()   secure runs only: the SAU regions the partition header programs,
 //                  an array of { base = n, limit = n, nsc = boolean } (limit is the
-//                  last byte), or nil when they do not fit the SAU.
+//                  last byte), or nil when they do not fit the SAU;
+//   bootchain()    secure runs only: the images the project's boot reaches after
+//                  it, in boot order, an array of { name = text, ns = boolean }
+//                  (BootChainAfter), empty when it boots nothing.
 
 #include <string>
 #include <vector>
 
+#include "generate/BootChain.h"
 #include "generate/FailedOperations.h"
 #include "generate/SauPlan.h"
 #include "generate/ScriptHost.h"
@@ -27,5 +31,8 @@ struct ScriptReports {
 // Registers fail and warn, and for a secure run sauregions; reports must outlive
 // the run.
 void RegisterTemplateHostFunctions(ScriptHost& host, ScriptReports& reports, bool secure);
+
+// Registers bootchain over chain, which must outlive the run.
+void RegisterBootChain(ScriptHost& host, std::vector<BootImage>& chain);
 
 }  // namespace velmora

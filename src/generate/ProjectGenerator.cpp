@@ -1,5 +1,6 @@
 #include "generate/ProjectGenerator.h"
 
+#include "generate/BootChain.h"
 #include "generate/CopyDirectory.h"
 #include "generate/GeneratorHex.h"
 #include "generate/ProjectGlobals.h"
@@ -41,6 +42,8 @@ bool ProjectGenerator::GenerateSecure(const ProjectEntry& project) {
     SetSecureProjectGlobals(host, config_, context_, project);
     SetXomRegions(host, project);
     RegisterTemplateHostFunctions(host, reports_, true);
+    std::vector<BootImage> chain = BootChainAfter(project, config_.projects);
+    RegisterBootChain(host, chain);
     if (!RunAndClose(host)) return false;
     if (ReadGeneratorHex(project.nscSize) != 0) context_.nscLibraries.push_back(project.name);
     return true;

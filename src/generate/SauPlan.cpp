@@ -11,59 +11,79 @@ namespace {
 
 constexpr std::uint64_t kGranule = kSauGranule;
 
-// The area [base, base + size) widened to whole granules; nothing past 4 GB.
-SauRegion NscRegionOf(const ProjectEntry& project) {
+// An NSC area in bytes, [base, end), with the projects it belongs to.
+struct NscArea {
+    std::uint64_t base = 0;
+    std::uint64_t end = 0;
+    std::vector<std::wstring> owners;
+};
+
+// The area [base, base + size) of a project; nothing past 4 GB.
+NscArea NscAreaOf(const ProjectEntry& project) {
     const std::uint64_t base = ReadGeneratorHex(project.nscBase);
-    const std::uint64_t end = std::min<std::uint64_t>(base + ReadGeneratorHex(project.nscSize),
-                                                      std::uint64_t{1} << 32);
-    SauRegion region;
-    region.base = static_cast<std::uint32_t>(base / kGranule * kGranule);
-    region.limit = static_cast<std::uint32_t>((end + kGranule - 1) / kGranule * kGranule - 1);
-    region.nonSecureCallable = true;
-    region.owners.push_back(project.name);
-    return region;
+    NscArea area;
+    area.base = base;
+    area.end = std::min<std::uint64_t>(base + ReadGeneratorHex(project.nscSize),
+                                       std::uint64_t{1} << 32);
+    area.owners.push_back(project.name);
+    return area;
 }
 
-// Sorted by base; a region that starts at or before the end of the previous one
+// Sorted by base; an area that starts at or before the end of the previous one
 // joins it.
-std::vector<SauRegion> MergedNscRegions(std::vector<SauRegion> areas) {
+std::vector<NscArea> JoinedAreas(std::vector<NscArea> areas) {
     std::stable_sort(areas.begin(), areas.end(),
-                     [](const SauRegion& a, const SauRegion& b) { return a.base < b.base; });
-    std::vector<SauRegion> merged;
-    for (SauRegion& area : areas) {
-        if (!merged.empty() &&
-            std::uint64_t{area.base} <= std::uint64_t{merged.back().limit} + 1) {
-            SauRegion& last = merged.back();
-            last.limit = std::max(last.limit, area.limit);
+                     [](const NscArea& a, const NscArea& b) { return a.base < b.base; });
+    std::vector<NscArea> joined;
+    for (NscArea& area : areas) {
+        if (!joined.empty() && area.base <= joined.back().end) {
+            NscArea& last = joined.back();
+            last.end = std::max(last.end, area.end);
             last.owners.insert(last.owners.end(), area.owners.begin(), area.owners.end());
             continue;
         }
-        merged.push_back(std::move(area));
+        joined.push_back(std::move(area));
     }
-    return merged;
+    return joined;
 }
 
-void AddNonSecureRegion(std::vector<SauRegion>& regions, std::uint32_t base, std::uint32_t end) {
+// The whole granules inside each joined area.
+void AddNscRegions(std::vector<SauRegion>& regions, std::vector<NscArea> areas) {
+    for (NscArea& area : JoinedAreas(std::move(areas))) {
+        const std::uint64_t base = (area.base + kGranule - 1) / kGranule * kGranule;
+        const std::uint64_t end = area.end / kGranule * kGranule;
+        if (base >= end) continue;
+        SauRegion region;
+        region.base = static_cast<std::uint32_t>(base);
+        region.limit = static_cast<std::uint32_t>(end - 1);
+        region.nonSecureCallable = true;
+        region.owners = std::move(area.owners);
+        regions.push_back(std::move(region));
+    }
+}
+
+void AddNonSecureRegion(std::vector<SauRegion>& regions, std::uint32_t base, std::uint64_t end) {
     if (base >= end) return;
     SauRegion region;
     region.base = base;
-    region.limit = end - 1;
+    region.limit = static_cast<std::uint32_t>(end - 1);
     regions.push_back(std::move(region));
 }
 
 }  // namespace
 
 SauPlan PlanSauRegions(const PartitionConfig& config) {
-    std::vector<SauRegion> areas;
+    std::vector<NscArea> areas;
     for (const ProjectEntry& project : config.projects.rows) {
         if (IsSecureProject(project) && ReadGeneratorHex(project.nscSize) != 0) {
-            areas.push_back(NscRegionOf(project));
+            areas.push_back(NscAreaOf(project));
         }
     }
     SauPlan plan;
-    plan.regions = MergedNscRegions(std::move(areas));
+    AddNscRegions(plan.regions, std::move(areas));
     AddNonSecureRegion(plan.regions, config.nsba, ChipMemoryMap::flashNsEnd);
     AddNonSecureRegion(plan.regions, config.sramNsba, ChipMemoryMap::sramNsEnd);
+    AddNonSecureRegion(plan.regions, kPeripheralNsBase, std::uint64_t{kPeripheralNsLimit} + 1);
     return plan;
 }
 
@@ -78,10 +98,11 @@ std::wstring SauOverflowText(const SauPlan& plan) {
     }
     return L"The NSC areas of the secure projects " + owners + L" need " +
            std::to_wstring(plan.regions.size()) +
-           L" SAU regions together with the non-secure flash and SRAM, but the SAU has " +
+           L" SAU regions together with the non-secure flash, SRAM and peripherals, but the "
+           L"SAU has " +
            std::to_wstring(kSauRegionCount) +
-           L"; the partition header was not filled. Place NSC areas next to each other so "
-           L"that they share a region.";
+           L"; the partition header holds no SAU region and stops the build. Place NSC areas "
+           L"next to each other so that they share a region.";
 }
 
 }  // namespace velmora

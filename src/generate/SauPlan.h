@@ -1,8 +1,9 @@
 #pragma once
 // The regions the partition header programs into the SAU: one region per secure
 // project's non-secure-callable area (areas that touch or overlap share one), then
-// the non-secure flash and the non-secure SRAM. Everything else stays secure, so
-// no memory is non-secure callable that no project asked for.
+// the non-secure flash, the non-secure SRAM and the non-secure peripheral aliases.
+// Everything else stays secure, so no memory is non-secure callable that no
+// project asked for.
 
 #include <cstdint>
 #include <string>
@@ -16,6 +17,10 @@ namespace velmora {
 inline constexpr std::size_t kSauRegionCount = 8;
 // SAU regions start and end on 32-byte granules.
 inline constexpr std::uint32_t kSauGranule = 32;
+// The non-secure aliases of the peripherals, always given to the non-secure world;
+// each peripheral's own attribution (PNSSET) decides whether an access succeeds.
+inline constexpr std::uint32_t kPeripheralNsBase = 0x50000000;
+inline constexpr std::uint32_t kPeripheralNsLimit = 0x5FFFFFFF;
 
 struct SauRegion {
     std::uint32_t base = 0;
@@ -26,15 +31,18 @@ struct SauRegion {
 
 struct SauPlan {
     // In the order the header programs them: NSC regions by address, the
-    // non-secure flash, the non-secure SRAM (each only when not empty).
+    // non-secure flash, the non-secure SRAM (each only when not empty), the
+    // non-secure peripheral aliases.
     std::vector<SauRegion> regions;
 
     bool Fits() const { return regions.size() <= kSauRegionCount; }
 };
 
 // The plan for the configuration's secure rows (state "S") with an NSC size, their
-// cells read as the generator reads them. An area is widened outward to whole
-// granules, so its veneers are always covered.
+// cells read as the generator reads them. Touching or overlapping areas are joined
+// first; each joined area is then narrowed inward to whole granules, so no byte
+// outside the areas becomes non-secure callable (the scripts place the veneers in
+// the narrowed range). A joined area that holds no whole granule gets no region.
 SauPlan PlanSauRegions(const PartitionConfig& config);
 
 // The failure line of a plan that needs more regions than the SAU has, naming the

@@ -82,6 +82,24 @@ TEST_F(CliInWorkspace, GenerateWritesTheTreeAndRefusesToOverwriteUnasked) {
     EXPECT_EQ(dir_.readFile("default.kiv"), originalKiv_);
 }
 
+// What the scripts warn about goes to standard error, and the run still succeeds.
+TEST_F(CliInWorkspace, GenerateWarningsGoToStandardErrorAndStillSucceed) {
+    setKivValue("RW", "0x20007800");
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(run({L"generate"}), cli::kExitSuccess);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Trust Zone Template created with warnings:\n\n"
+                       "SecureApp: the data region at 0x20007800 holds 0x00000800 bytes, less than "
+                       "the 0x00000C08 bytes the linker files reserve for stack and heap\n"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(out.find("created with warnings"), std::string::npos);
+    EXPECT_EQ(out.find("Trust Zone Template Created!"), std::string::npos);
+    EXPECT_TRUE(stdfs::exists(dir_.path() / templatePath() / "partition_V6048.h"));
+}
+
 TEST_F(CliInWorkspace, GenerateWithoutTemplatePathIsAnErrorNotAPrompt) {
     setKivValue("TEMPLATE_PATH", "");
     ::testing::internal::CaptureStderr();

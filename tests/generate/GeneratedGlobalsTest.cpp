@@ -64,7 +64,8 @@ TEST_F(GeneratedGlobalsTest, SecureAndNonSecureProjectsGetExactlyTheirGlobals) {
         Number("all_nsc", 0x3f000), Number("all_nscsize", 0x800),  Number("next_boot", 0x10040000),
         Number("next_boot_ns", 1),  Text("str_next_boot", L"App"), Number("xombase1", 0x10000),
         Number("xomsize1", 0x800),  Number("xombase3", 0x12000),   Number("xomsize3", 0x1000),
-        Function("fail"),           Function("warn"),              Function("sauregions")};
+        Function("fail"),           Function("warn"),              Function("sauregions"),
+        Function("bootchain")};
     secure.insert(secure.end(), secureRest.begin(), secureRest.end());
 
     const std::vector<Expected> nonSecure = {Text("rpath", bspReference),

@@ -1,5 +1,6 @@
 // The SAU regions the partition header programs: one per group of touching NSC
-// areas, widened to 32-byte granules, then the non-secure flash and SRAM.
+// areas, narrowed to the 32-byte granules inside them, then the non-secure flash,
+// SRAM and peripheral aliases.
 
 #include <gtest/gtest.h>
 
@@ -53,7 +54,8 @@ const PlanCase kPlanCases[] = {
      0x30008000,
      {{0x3F000, 0x3F7FF, true, {L"S"}},
       {0x10040000, 0x1007FFFF, false, {}},
-      {0x30008000, 0x30017FFF, false, {}}}},
+      {0x30008000, 0x30017FFF, false, {}},
+      {0x50000000, 0x5FFFFFFF, false, {}}}},
     {"areas apart get a region each, in address order",
      {{L"B", 0x3E000, 0x400}, {L"A", 0x20000, 0x200}},
      0x10040000,
@@ -61,31 +63,52 @@ const PlanCase kPlanCases[] = {
      {{0x20000, 0x201FF, true, {L"A"}},
       {0x3E000, 0x3E3FF, true, {L"B"}},
       {0x10040000, 0x1007FFFF, false, {}},
-      {0x30008000, 0x30017FFF, false, {}}}},
+      {0x30008000, 0x30017FFF, false, {}},
+      {0x50000000, 0x5FFFFFFF, false, {}}}},
     {"touching and overlapping areas share one",
      {{L"A", 0x20000, 0x200}, {L"B", 0x20200, 0x100}, {L"C", 0x20280, 0x200}},
      0x10040000,
      0x30008000,
      {{0x20000, 0x2047F, true, {L"A", L"B", L"C"}},
       {0x10040000, 0x1007FFFF, false, {}},
-      {0x30008000, 0x30017FFF, false, {}}}},
-    {"an unaligned area is widened outward to granules",
-     {{L"S", 0x3F010, 0x21}},
+      {0x30008000, 0x30017FFF, false, {}},
+      {0x50000000, 0x5FFFFFFF, false, {}}}},
+    {"an unaligned area is narrowed to the granules inside it",
+     {{L"S", 0x3F004, 0x7F8}},
      0x10040000,
      0x30008000,
-     {{0x3F000, 0x3F03F, true, {L"S"}},
+     {{0x3F020, 0x3F7DF, true, {L"S"}},
       {0x10040000, 0x1007FFFF, false, {}},
-      {0x30008000, 0x30017FFF, false, {}}}},
-    {"no NSC size, no NS flash: only the SRAM region",
+      {0x30008000, 0x30017FFF, false, {}},
+      {0x50000000, 0x5FFFFFFF, false, {}}}},
+    {"areas touching inside a granule are joined before narrowing",
+     {{L"A", 0x20004, 0x80C}, {L"B", 0x20810, 0x7F0}},
+     0x10040000,
+     0x30008000,
+     {{0x20020, 0x20FFF, true, {L"A", L"B"}},
+      {0x10040000, 0x1007FFFF, false, {}},
+      {0x30008000, 0x30017FFF, false, {}},
+      {0x50000000, 0x5FFFFFFF, false, {}}}},
+    {"areas apart inside one granule never share or overlap",
+     {{L"A", 0x20000, 0x810}, {L"B", 0x20818, 0x7E8}},
+     0x10040000,
+     0x30008000,
+     {{0x20000, 0x207FF, true, {L"A"}},
+      {0x20820, 0x20FFF, true, {L"B"}},
+      {0x10040000, 0x1007FFFF, false, {}},
+      {0x30008000, 0x30017FFF, false, {}},
+      {0x50000000, 0x5FFFFFFF, false, {}}}},
+    {"an area without a whole granule gets no region",
+     {{L"S", 0x3F010, 0x20}},
+     0x10080000,
+     0x30018000,
+     {{0x50000000, 0x5FFFFFFF, false, {}}}},
+    {"no NSC size, no NS flash: SRAM and peripherals",
      {{L"S", 0x3F000, 0}},
      0x10080000,
      0x30010000,
-     {{0x30010000, 0x30017FFF, false, {}}}},
-    {"no NS SRAM either: nothing at all",
-     {},
-     0x10080000,
-     0x30018000,
-     {}},
+     {{0x30010000, 0x30017FFF, false, {}},
+      {0x50000000, 0x5FFFFFFF, false, {}}}},
 };
 
 TEST(SauPlan, RegionsCoverExactlyTheNscAreasAndTheNonSecureMemory) {
@@ -124,11 +147,10 @@ TEST(SauPlan, EightRegionsFitAndNineDoNot) {
         std::size_t regions;
         bool fits;
     } const cases[] = {
-        {5, 0x10040000, 7, true},   // five NSC areas, flash, SRAM
-        {6, 0x10040000, 8, true},
-        {7, 0x10040000, 9, false},
-        {7, 0x10080000, 8, true},   // no non-secure flash frees a region
-        {9, 0x10040000, 11, false},
+        {5, 0x10040000, 8, true},   // five NSC areas, flash, SRAM, peripherals
+        {6, 0x10040000, 9, false},
+        {6, 0x10080000, 8, true},   // no non-secure flash frees a region
+        {9, 0x10040000, 12, false},
     };
     for (const auto& c : cases) {
         const SauPlan plan = PlanSauRegions(SeparateAreas(c.areas, c.nsba));
@@ -139,7 +161,7 @@ TEST(SauPlan, EightRegionsFitAndNineDoNot) {
 
 TEST(SauPlan, OverflowTextNamesEverySecureProjectWithAnArea) {
     const std::wstring text = SauOverflowText(PlanSauRegions(SeparateAreas(9, 0x10040000)));
-    EXPECT_NE(text.find(L"S0, S1, S2, S3, S4, S5, S6, S7, S8 need 11 SAU regions"),
+    EXPECT_NE(text.find(L"S0, S1, S2, S3, S4, S5, S6, S7, S8 need 12 SAU regions"),
               std::wstring::npos)
         << std::string(text.begin(), text.end());
     EXPECT_NE(text.find(L"the SAU has 8"), std::wstring::npos);

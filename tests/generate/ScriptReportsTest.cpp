@@ -76,14 +76,15 @@ TEST_F(ScriptReportsTest, SecureScriptsSeeTheSauRegionsOfEveryProject) {
     dir.writeFile("tes.lua", kRegionDump);
     dir.writeFile("tens.lua", "assert(sauregions == nil, 'secure runs only')");
     AddSecure(L"A", 0x3F000, 0x800);
-    AddSecure(L"B", 0x20010, 0x20);
+    AddSecure(L"B", 0x20010, 0x40);
     AddNonSecure(L"App");
     ASSERT_EQ(Generate().outcome, GenerationOutcome::Completed);
     const std::string expected =
-        "00020000 0002003F true\n"
+        "00020020 0002003F true\n"
         "0003F000 0003F7FF true\n"
         "10040000 1007FFFF false\n"
-        "30008000 30017FFF false\n";
+        "30008000 30017FFF false\n"
+        "50000000 5FFFFFFF false\n";
     EXPECT_EQ(dir.readFile("A.sau"), expected);
     EXPECT_EQ(dir.readFile("B.sau"), expected) << "the same plan in every secure run";
 }

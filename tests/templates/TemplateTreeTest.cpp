@@ -185,12 +185,30 @@ protected:
         for (const char* entry : {"ZQD", "BSP", "tes.lua", "tens.lua", "ldp.lua"}) {
             stdfs::copy(kSource / "workspace" / entry, dir.path() / entry, stdfs::copy_options::recursive);
         }
-        stdfs::copy_file(kSource / "tests" / "data" / "templates" / "rich.kiv", dir.file("default.kiv"));
+        UseConfiguration("rich.kiv");
+    }
+
+    // A configuration of tests/data/templates in place of the rich one; the tree
+    // goes to the same folder.
+    void UseConfiguration(const char* file) {
+        stdfs::copy_file(kSource / "tests" / "data" / "templates" / file, dir.file("default.kiv"),
+                         stdfs::copy_options::overwrite_existing);
         CIniFile store;
+        config = PartitionConfig();
         EXPECT_TRUE(LoadPositionedConfiguration(store, config));
         const std::wstring sep(1, fs::Separator());
         config.templatePath = L"BSP" + sep + L"SampleCode" + sep + L"Rich";
         config.bspPath = L"BSP";
+        rows.clear();
+        for (const ProjectEntry& entry : config.projects.rows) rows.push_back(RowOf(entry));
+    }
+
+    // Changes one row of the configuration and of rows alike.
+    void Change(const std::string& name, void (*edit)(ProjectEntry&)) {
+        for (ProjectEntry& entry : config.projects.rows) {
+            if (WideToUtf8(entry.name) == name) edit(entry);
+        }
+        rows.clear();
         for (const ProjectEntry& entry : config.projects.rows) rows.push_back(RowOf(entry));
     }
 
@@ -210,12 +228,32 @@ protected:
         return row;
     }
 
-    void Generate() {
+    GenerationResult GenerateWith(GenerationOutcome expected) {
         TemplateGenerator generator(config, ui);
         ::testing::internal::CaptureStdout();
         const GenerationResult result = generator.CreateTemplate();
         ::testing::internal::GetCapturedStdout();
-        ASSERT_EQ(result.outcome, GenerationOutcome::Completed) << WideToUtf8(result.scriptTraceback);
+        std::string reports;
+        for (const std::wstring& line : result.failedOperations) reports += WideToUtf8(line) + "\n";
+        for (const std::wstring& line : result.warnings) reports += WideToUtf8(line) + "\n";
+        EXPECT_EQ(result.outcome, expected) << WideToUtf8(result.scriptTraceback) << reports;
+        return result;
+    }
+    void Generate() { GenerateWith(GenerationOutcome::Completed); }
+
+    // The images the boot of row reaches after it, by the rows' names: the chain
+    // stops at an image already in it and after a non-secure image whose next boot
+    // is secure.
+    std::vector<const Row*> Chain(const Row& row) const {
+        std::vector<const Row*> chain;
+        const Row* current = &row;
+        while (const Row* next = Find(current->nextBoot)) {
+            if (next == &row || std::find(chain.begin(), chain.end(), next) != chain.end()) break;
+            if (!current->secure && next->secure) break;
+            chain.push_back(next);
+            current = next;
+        }
+        return chain;
     }
 
     stdfs::path Out() const { return dir.path() / "BSP" / "SampleCode" / "Rich"; }
@@ -417,14 +455,20 @@ TEST_F(TemplateTree, SecureScatterFileAndDebugSetUpCarryTheRow) {
         EXPECT_EQ(options.root.textAt("Target/TargetName"), row.name);
         EXPECT_EQ(options.root.textAt("Target/TargetOption/DebugOpt/tLdApp"), "0");
         EXPECT_EQ(options.root.textAt("Target/TargetOption/DebugOpt/tIfile"), ".\\Debug.ini");
-        const std::string ini = ReadBytes(keil / "Debug.ini");
-        const std::string own = "LOAD \".\\Objects\\" + row.name + ".axf\" incremental";
-        ASSERT_TRUE(Contains(ini, own)) << ini;
-        ASSERT_FALSE(row.nextBoot.empty());
-        const std::string next = "LOAD \"..\\..\\" + row.nextBoot + "\\KEIL\\Objects\\" + row.nextBoot + ".axf\" incremental";
-        ASSERT_TRUE(Contains(ini, next)) << ini;
-        EXPECT_LT(ini.find(next), ini.find(own));
-        EXPECT_LT(ini.find(own), ini.find("RESET"));
+        // Every image the boot reaches, in boot order, then this one, then the reset.
+        std::vector<std::string> expected;
+        for (const Row* next : Chain(row)) {
+            expected.push_back("LOAD \"..\\..\\" + next->name + "\\KEIL\\Objects\\" + next->name + ".axf\" incremental");
+        }
+        expected.push_back("LOAD \".\\Objects\\" + row.name + ".axf\" incremental");
+        expected.push_back("RESET");
+        EXPECT_GE(expected.size(), 3u) << "the rich configuration boots a chain";
+        std::vector<std::string> commands;
+        std::istringstream lines(ReadBytes(keil / "Debug.ini"));
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind("LOAD", 0) == 0 || line.rfind("RESET", 0) == 0) commands.push_back(line);
+        }
+        EXPECT_EQ(commands, expected);
     }
 }
 
@@ -437,12 +481,15 @@ TEST_F(TemplateTree, SecureIarProjectCarriesItsRow) {
         const stdfs::path iar = Project(row) / "IAR";
         const XmlDocument doc = ParseFile(iar / (row.name + ".ewp"));
         const XmlElement& p = doc.root;
-        EXPECT_EQ(IarOptionText(p, "TrustZone"), "1");
-        EXPECT_EQ(IarOptionText(p, "TrustZoneModes"), "0");
+        EXPECT_EQ(IarOptionText(p, "IExtraOptionsCheck"), "1");
+        EXPECT_EQ(IarOption(p, "IExtraOptions"), std::vector<std::string>{"--cmse"});
         EXPECT_EQ(IarOptionText(p, "IlinkOutputFile"), row.name + ".out");
         EXPECT_EQ(IarOptionText(p, "IlinkIcfOverride"), "1");
         EXPECT_EQ(IarOptionText(p, "IlinkIcfFile"), "$PROJ_DIR$\\secure.icf");
-        EXPECT_EQ(IarOptionText(p, "IlinkTrustzoneImportLibraryOut"), row.name + "_CMSE_Lib_IAR.o");
+        EXPECT_EQ(IarOptionText(p, "IlinkUseExtraOptions"), "1");
+        // No earlier build left an import library to read back.
+        EXPECT_EQ(IarOption(p, "IlinkExtraOptions"),
+                  std::vector<std::string>{"--import_cmse_lib_out $PROJ_DIR$\\..\\nsclib\\" + row.name + "_CMSE_Lib_IAR.o"});
         EXPECT_EQ(Resolve(iar, IarOptionText(p, "ExePath")), (Project(row) / "nsclib").lexically_normal());
         ExpectIncludeFoldersExist(iar, IarOption(p, "CCIncludePath2"));
         EXPECT_EQ(IarGroupFiles(p, "Source"), std::vector<std::string>{"$PROJ_DIR$\\..\\main_" + row.name + ".c"});
@@ -465,15 +512,20 @@ TEST_F(TemplateTree, SecureIarProjectCarriesItsRow) {
         const XmlDocument workspace = ParseFile(iar / (row.name + ".eww"));
         EXPECT_EQ(workspace.root.textAt("project/path"), "$WS_DIR$\\" + row.name + ".ewp");
 
-        // The image it boots is downloaded with it.
+        // The images the boot reaches are downloaded with it, three at most.
         const XmlDocument debug = ParseFile(iar / (row.name + ".ewd"));
-        const Row* next = Find(row.nextBoot);
-        ASSERT_NE(next, nullptr);
-        EXPECT_EQ(IarOptionText(debug.root, "OCImagesUse1"), "1");
-        const stdfs::path image = Resolve(iar, IarOptionText(debug.root, "OCImagesPath1"));
-        const stdfs::path expected = next->secure ? Project(*next) / "nsclib" / (next->name + ".out")
-                                                  : Project(*next) / "IAR" / "Debug" / "Exe" / (next->name + ".out");
-        EXPECT_EQ(image, expected.lexically_normal());
+        const std::vector<const Row*> chain = Chain(row);
+        ASSERT_FALSE(chain.empty());
+        for (std::size_t n = 1; n <= 3; ++n) {
+            const std::string slot = std::to_string(n);
+            const Row* next = n <= chain.size() ? chain[n - 1] : nullptr;
+            EXPECT_EQ(IarOptionText(debug.root, "OCImagesUse" + slot), next ? "1" : "0") << n;
+            if (!next) continue;
+            const stdfs::path image = Resolve(iar, IarOptionText(debug.root, "OCImagesPath" + slot));
+            const stdfs::path expected = next->secure ? Project(*next) / "nsclib" / (next->name + ".out")
+                                                      : Project(*next) / "IAR" / "Debug" / "Exe" / (next->name + ".out");
+            EXPECT_EQ(image, expected.lexically_normal()) << n;
+        }
     }
 }
 
@@ -492,10 +544,17 @@ TEST_F(TemplateTree, SecureMainSetsUpThePartitionAndBootsTheNextImage) {
         EXPECT_TRUE(Contains(main, "Partition_Setup();"));
         EXPECT_TRUE(Contains(main, "__NONSECURE_ENTRY\nint32_t " + row.name + "_NscEntry("));
         EXPECT_TRUE(Contains(main, "cmse_check_address_range("));
-        EXPECT_TRUE(Contains(main, "SCB_NS->VTOR = NEXT_BOOT_BASE;"));
-        EXPECT_TRUE(Contains(main, "__TZ_set_MSP_NS(vectors[0]);"));
+        // The hand-overs and their checks (the compile check reads them in the
+        // disassembly): the failure hooks, TT on the image, the caller's privilege.
+        EXPECT_TRUE(Contains(main, "__WEAK void Boot_NextImageRejected(uint32_t vectorTable)\n{"));
+        EXPECT_TRUE(Contains(main, "__WEAK void Partition_FlashBoundaryMismatch(uint32_t configured, uint32_t reported)\n{"));
+        EXPECT_TRUE(Contains(main, "cmse_TT((void *)address)"));
+        EXPECT_TRUE(Contains(main, "SCB_NS->VTOR = vectorTable;"));
+        EXPECT_TRUE(Contains(main, "__TZ_set_MSP_NS(stackTop);"));
         EXPECT_TRUE(Contains(main, "SealSecureStack();"));
         EXPECT_TRUE(Contains(main, "cmse_nsfptr_create("));
+        EXPECT_TRUE(Contains(main, "flags |= CMSE_MPU_UNPRIV;"));
+        EXPECT_TRUE(Contains(main, "CallerReadFlags()"));
         for (int k = 0; k < 4; ++k) {
             const std::string include = "#include \"xom" + std::to_string(k) + "_func.h\"";
             EXPECT_EQ(Contains(main, include), ((row.xomMask >> k) & 1u) != 0) << include;
@@ -553,10 +612,9 @@ TEST_F(TemplateTree, NonSecureProjectsLinkEverySecureImportLibrary) {
         EXPECT_EQ(options.root.textAt("Target/TargetName"), row.name);
 
         const XmlDocument ewp = ParseFile(Project(row) / "IAR" / (row.name + ".ewp"));
-        EXPECT_EQ(IarOptionText(ewp.root, "TrustZone"), "1");
-        EXPECT_EQ(IarOptionText(ewp.root, "TrustZoneModes"), "1");
+        EXPECT_EQ(IarOption(ewp.root, "IExtraOptions"), std::vector<std::string>{""});
+        EXPECT_EQ(IarOption(ewp.root, "IlinkExtraOptions"), std::vector<std::string>{""});
         EXPECT_EQ(IarOptionText(ewp.root, "IlinkOutputFile"), row.name + ".out");
-        EXPECT_EQ(IarOptionText(ewp.root, "IlinkTrustzoneImportLibraryOut"), "");
         const XmlDocument ownWorkspace = ParseFile(Project(row) / "IAR" / (row.name + ".eww"));
         EXPECT_EQ(ownWorkspace.root.textAt("project/path"), "$WS_DIR$\\" + row.name + ".ewp");
         EXPECT_EQ(IarOptionText(ewp.root, "IlinkIcfFile"), "$PROJ_DIR$\\nonsecure.icf");
@@ -581,26 +639,93 @@ TEST_F(TemplateTree, NonSecureProjectsLinkEverySecureImportLibrary) {
     }
 }
 
+struct HeaderRegion {
+    std::uint32_t start = 0, end = 0;
+    bool nsc = false;
+};
+
+// The enabled SAU regions of a partition header, in slot order; every slot that
+// is off must hold the neutral values.
+std::vector<HeaderRegion> HeaderRegions(const std::map<std::string, std::string>& defines) {
+    std::vector<HeaderRegion> regions;
+    for (int n = 0; n < 8; ++n) {
+        const std::string k = std::to_string(n);
+        if (defines.at("SAU_INIT_REGION" + k) != "1") {
+            EXPECT_EQ(defines.at("SAU_INIT_START" + k), "0x00000000") << n;
+            EXPECT_EQ(defines.at("SAU_INIT_NSC" + k), "0") << n;
+            continue;
+        }
+        regions.push_back({HexNumber(defines.at("SAU_INIT_START" + k)), HexNumber(defines.at("SAU_INIT_END" + k)),
+                           defines.at("SAU_INIT_NSC" + k) == "1"});
+    }
+    return regions;
+}
+
+// Bytes of [start, end] that lie in the NSC areas of the secure rows (the areas
+// of a test configuration do not overlap).
+std::uint64_t BytesInAreas(const std::vector<Row>& rows, std::uint64_t start, std::uint64_t end) {
+    std::uint64_t bytes = 0;
+    for (const Row& row : rows) {
+        if (!row.secure || row.nscSize == 0) continue;
+        const std::uint64_t from = std::max<std::uint64_t>(start, row.nsc);
+        const std::uint64_t to = std::min<std::uint64_t>(end + 1, std::uint64_t{row.nsc} + row.nscSize);
+        if (from < to) bytes += to - from;
+    }
+    return bytes;
+}
+
+// The NSC regions cover exactly the NSC areas in 32-byte granules: each region
+// starts and ends on a granule and holds nothing but area bytes, and every whole
+// granule of an area lies in exactly one region.
+void ExpectNscRegionsCoverTheAreas(const std::vector<HeaderRegion>& regions, const std::vector<Row>& rows) {
+    for (const HeaderRegion& r : regions) {
+        if (!r.nsc) continue;
+        EXPECT_EQ(r.start % 32, 0u) << Hex8(r.start);
+        EXPECT_EQ((r.end + 1) % 32, 0u) << Hex8(r.end);
+        EXPECT_EQ(BytesInAreas(rows, r.start, r.end), std::uint64_t{r.end} - r.start + 1)
+            << "NSC region " << Hex8(r.start) << ".." << Hex8(r.end) << " holds bytes of no NSC area";
+    }
+    for (const Row& row : rows) {
+        if (!row.secure || row.nscSize == 0) continue;
+        const std::uint32_t first = (row.nsc + 31) / 32 * 32, last = (row.nsc + row.nscSize) / 32 * 32;
+        for (std::uint32_t g = first; g < last; g += 32) {
+            const auto covering = std::count_if(regions.begin(), regions.end(), [&](const HeaderRegion& r) {
+                return r.nsc && r.start <= g && g + 31 <= r.end;
+            });
+            ASSERT_EQ(covering, 1) << row.name << " granule " << Hex8(g);
+        }
+    }
+}
+
+// The non-secure regions follow the NSC ones: flash and SRAM from the boundaries,
+// then the peripheral aliases.
+void ExpectNonSecureRegions(const std::vector<HeaderRegion>& regions, const PartitionConfig& config) {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> got;
+    bool nscDone = false;
+    for (const HeaderRegion& r : regions) {
+        if (r.nsc) {
+            EXPECT_FALSE(nscDone) << "NSC regions come first";
+            continue;
+        }
+        nscDone = true;
+        got.emplace_back(r.start, r.end);
+    }
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected = {
+        {config.nsba, 0x1007FFFFu}, {config.sramNsba, 0x30017FFFu}, {0x50000000u, 0x5FFFFFFFu}};
+    EXPECT_EQ(got, expected);
+}
+
 TEST_F(TemplateTree, PartitionHeaderHoldsTheSplitAndTheSecurityWords) {
     Generate();
     const auto defines = Defines(ReadBytes(Out() / "partition_V6048.h"));
-    std::uint32_t allNsc = kNoBoot, allNscSize = 0;
-    for (const Row& row : rows) {
-        if (!row.secure) continue;
-        allNsc = std::min(allNsc, row.nsc);
-        allNscSize += row.nscSize;
-    }
-    EXPECT_EQ(defines.at("SAU_INIT_REGION0"), "1");
-    EXPECT_EQ(defines.at("SAU_INIT_START0"), Hex8(allNsc));
-    EXPECT_EQ(defines.at("SAU_INIT_END0"), Hex8(allNsc + allNscSize - 1));
-    EXPECT_EQ(defines.at("SAU_INIT_NSC0"), "1");
-    EXPECT_EQ(defines.at("SAU_INIT_REGION1"), "1");
-    EXPECT_EQ(defines.at("SAU_INIT_START1"), Hex8(config.nsba));
-    EXPECT_EQ(defines.at("SAU_INIT_END1"), "0x1007FFFF");
-    EXPECT_EQ(defines.at("SAU_INIT_NSC1"), "0");
-    EXPECT_EQ(defines.at("SAU_INIT_REGION2"), "1");
-    EXPECT_EQ(defines.at("SAU_INIT_START2"), Hex8(config.sramNsba));
-    EXPECT_EQ(defines.at("SAU_INIT_END2"), "0x30017FFF");
+    EXPECT_EQ(defines.at("SAU_REGIONS_OVERFLOW"), "0");
+    const std::vector<HeaderRegion> regions = HeaderRegions(defines);
+    ExpectNscRegionsCoverTheAreas(regions, rows);
+    ExpectNonSecureRegions(regions, config);
+    // SRAM blocks of 8 KB from the boundary up; the flash boundary as an offset.
+    const std::uint32_t firstNsBlock = (config.sramNsba - 0x30000000u) / 0x2000u;
+    EXPECT_EQ(defines.at("SCU_INIT_SRAMNSSET_VAL"), Hex8(0xFFFu & ~((1u << firstNsBlock) - 1u)));
+    EXPECT_EQ(defines.at("SCU_INIT_FNSADDR_VAL"), Hex8(config.nsba - 0x10000000u));
     const SecurityWords words = ComputeSecurityWords(config.peripherals);
     for (std::size_t n = 0; n < words.pnsset.size(); ++n) {
         EXPECT_EQ(defines.at("SCU_INIT_PNSSET" + std::to_string(n) + "_VAL"), Hex8(words.pnsset[n])) << n;
@@ -795,6 +920,259 @@ TEST_F(TemplateTree, SecureProjectAddedLaterIsListedBeforeTheNonSecureOnes) {
         EXPECT_EQ(iar[i], "$WS_DIR$\\" + name + "\\IAR\\" + name + ".ewp");
     }
     EXPECT_EQ(keil[secure.size() - 1], ".\\SecLate\\KEIL\\SecLate.uvprojx");
+}
+
+// The veneer region each secure image links to: the scatter file's and the icf's.
+std::vector<std::pair<std::uint32_t, std::uint32_t>> VeneerRegions(const stdfs::path& project) {
+    const auto defines = Defines(ReadBytes(project / "KEIL" / "secure.sct"));
+    const auto symbols = IcfSymbols(ReadBytes(project / "IAR" / "secure.icf"));
+    return {{HexNumber(defines.at("S_NSC_BASE")), HexNumber(defines.at("S_NSC_SIZE"))},
+            {symbols.at("__NSC_start"), symbols.at("__NSC_end") - symbols.at("__NSC_start") + 1}};
+}
+
+// The warning a secure image gets when IAR's three extra images cannot hold its
+// boot chain, naming the images it leaves out.
+std::string IarChainWarning(const Row& row, const std::vector<const Row*>& chain) {
+    std::string rest;
+    for (std::size_t n = 3; n < chain.size(); ++n) rest += (rest.empty() ? "" : ", ") + chain[n]->name;
+    return row.name + ": the IAR debug session downloads three further images of the boot chain; load " + rest +
+           " yourself (C-SPY macro __loadImage)";
+}
+
+TEST_F(TemplateTree, FiveSeparateNscAreasGetARegionEach) {
+    UseConfiguration("five_nsc.kiv");
+    const GenerationResult result = GenerateWith(GenerationOutcome::CompletedWithWarnings);
+    const auto defines = Defines(ReadBytes(Out() / "partition_V6048.h"));
+    EXPECT_EQ(defines.at("SAU_REGIONS_OVERFLOW"), "0");
+    const std::vector<HeaderRegion> regions = HeaderRegions(defines);
+    ASSERT_EQ(regions.size(), 8u) << "five NSC areas, flash, SRAM and peripherals fill the SAU";
+    std::size_t areas = 0;
+    for (const Row& row : rows) {
+        if (!row.secure) continue;
+        ++areas;
+        // Aligned areas apart from each other: one region each, exactly the area.
+        EXPECT_EQ(std::count_if(regions.begin(), regions.end(), [&](const HeaderRegion& r) {
+                      return r.nsc && r.start == row.nsc && r.end == row.nsc + row.nscSize - 1;
+                  }), 1) << row.name;
+        for (const auto& veneers : VeneerRegions(Project(row))) {
+            EXPECT_EQ(veneers, std::make_pair(row.nsc, row.nscSize)) << row.name;
+        }
+    }
+    EXPECT_EQ(areas, 5u);
+    ExpectNscRegionsCoverTheAreas(regions, rows);
+    ExpectNonSecureRegions(regions, config);
+
+    // Keil loads the whole chain; IAR's three extra images leave the rest to the user.
+    std::vector<std::wstring> expected;
+    for (const Row& row : rows) {
+        const std::vector<const Row*> chain = Chain(row);
+        if (row.secure && chain.size() > 3) expected.push_back(Utf8ToWide(IarChainWarning(row, chain)));
+    }
+    EXPECT_EQ(result.warnings, expected);
+    const Row& first = rows.front();
+    const std::string ini = ReadBytes(Project(first) / "KEIL" / "Debug.ini");
+    for (const Row* next : Chain(first)) EXPECT_TRUE(Contains(ini, "\\" + next->name + ".axf\" incremental")) << next->name;
+}
+
+TEST_F(TemplateTree, NineSeparateNscAreasFailCleanly) {
+    UseConfiguration("nine_nsc.kiv");
+    const GenerationResult result = GenerateWith(GenerationOutcome::CompletedWithErrors);
+    std::string names;
+    for (const Row& row : rows) names += (names.empty() ? "" : ", ") + row.name;
+    ASSERT_EQ(result.failedOperations.size(), 1u);
+    EXPECT_TRUE(Contains(WideToUtf8(result.failedOperations[0]), "projects " + names + " need 12 SAU regions"))
+        << WideToUtf8(result.failedOperations[0]);
+    // No region at all, and the build stops (the compile check sees the #error).
+    const std::string header = ReadBytes(Out() / "partition_V6048.h");
+    const auto defines = Defines(header);
+    EXPECT_EQ(defines.at("SAU_REGIONS_OVERFLOW"), "1");
+    EXPECT_TRUE(HeaderRegions(defines).empty());
+    EXPECT_TRUE(Contains(header, "#if SAU_REGIONS_OVERFLOW\n  #error \"The NSC areas"));
+}
+
+TEST_F(TemplateTree, UnalignedNscAreaKeepsItsVeneersInTheCallableGranules) {
+    Change("SecApp", [](ProjectEntry& e) { e.nscBase = L"0x3f004"; });
+    const GenerationResult result = GenerateWith(GenerationOutcome::CompletedWithWarnings);
+    const Row& app = *Find("SecApp");
+    const std::uint32_t base = (app.nsc + 31) / 32 * 32, end = (app.nsc + app.nscSize) / 32 * 32;
+    for (const auto& veneers : VeneerRegions(Project(app))) EXPECT_EQ(veneers, std::make_pair(base, end - base));
+    const std::vector<HeaderRegion> regions = HeaderRegions(Defines(ReadBytes(Out() / "partition_V6048.h")));
+    ExpectNscRegionsCoverTheAreas(regions, rows);
+    EXPECT_EQ(result.warnings, std::vector<std::wstring>{Utf8ToWide(
+        "SecApp: the NSC area " + Hex8(app.nsc) + " (" + Hex8(app.nscSize) + " bytes) is not 32-byte aligned; " +
+        "the veneers go to " + Hex8(base) + " (" + Hex8(end - base) +
+        " bytes), the part the SAU can mark non-secure callable")});
+}
+
+// Stack, heap and (secure) seal the template's scatter file reserves.
+std::uint32_t TemplateReservation(bool secure) {
+    const auto defines = Defines(ReadBytes(kSource / "workspace" / "ZQD" / (secure ? "Secure" : "Nonsecure") / "KEIL" /
+                                           (secure ? "secure.sct" : "nonsecure.sct")));
+    return HexNumber(defines.at("STACK_SIZE")) + HexNumber(defines.at("HEAP_SIZE")) + (secure ? 8u : 0u);
+}
+
+TEST_F(TemplateTree, ConfigurationsAScriptCannotServeWellEndWithTheirWarning) {
+    struct Case {
+        const char* what;
+        const char* project;
+        void (*edit)(ProjectEntry&);
+        std::string warning;  // with the row's values filled in below
+    };
+    const std::uint32_t secureEnd = 0x20000000u + (config.sramNsba - 0x30000000u);
+    const Case cases[] = {
+        {"secure data region below stack and heap", "SecApp",
+         [](ProjectEntry& e) { e.rwBase = L"0x20007800"; },
+         "SecApp: the data region at 0x20007800 holds " + Hex8(secureEnd - 0x20007800u) + " bytes, less than the " +
+             Hex8(TemplateReservation(true)) + " bytes the linker files reserve for stack and heap"},
+        {"non-secure data region below stack and heap", "NsAux",
+         [](ProjectEntry& e) { e.rwBase = L"0x30017800"; },
+         "NsAux: the data region at 0x30017800 holds 0x00000800 bytes, less than the " +
+             Hex8(TemplateReservation(false)) + " bytes the linker files reserve for stack and heap"},
+        {"non-secure image whose next boot is secure", "NsAux",
+         [](ProjectEntry& e) { e.nextBoot = L"SecBoot"; },
+         "NsAux: a non-secure image cannot start the secure image at 0x00000000; it boots nothing"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseConfiguration("rich.kiv");
+        Change(c.project, c.edit);
+        if (stdfs::exists(Out())) ui.queueAnswer(MessageAnswer::Yes);
+        const GenerationResult result = GenerateWith(GenerationOutcome::CompletedWithWarnings);
+        EXPECT_EQ(result.warnings, std::vector<std::wstring>{Utf8ToWide(c.warning)});
+        ASSERT_FALSE(ui.messages.empty());
+        EXPECT_EQ(ui.messages.back().text, L"Trust Zone Template created with warnings:\n\n" + Utf8ToWide(c.warning));
+    }
+}
+
+// A BSP provides a flash algorithm (Keil) and a flash loader (IAR) as files at fixed
+// places; only then do the projects download before debugging.
+TEST_F(TemplateTree, DownloadsOnlyWithTheFlashToolsOfTheBsp) {
+    const stdfs::path flash = dir.path() / "BSP" / "Library" / "Device" / "Quorvex" / "V6048" / "Flash";
+    for (const bool provided : {false, true}) {
+        SCOPED_TRACE(provided ? "BSP with flash tools" : "BSP without flash tools");
+        if (provided) {
+            stdfs::create_directories(flash);
+            std::ofstream(flash / "V6048_APROM.FLM") << "algorithm";
+            std::ofstream(flash / "V6048_APROM.board") << "<flash_board/>";
+            ui.queueAnswer(MessageAnswer::Yes);
+        }
+        Generate();
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.name);
+            const stdfs::path keil = Project(row) / "KEIL", iar = Project(row) / "IAR";
+            const XmlDocument doc = ParseFile(keil / (row.name + ".uvprojx"));
+            const XmlElement& t = *doc.root.child("Targets")->child("Target");
+            EXPECT_EQ(t.textAt("TargetOption/Utilities/Flash1/UpdateFlashBeforeDebugging"), provided ? "1" : "0");
+            const XmlDocument options = ParseFile(keil / (row.name + ".uvoptx"));
+            const std::string adapter = options.root.textAt("Target/TargetOption/TargetDriverDllRegistry/SetRegEntry/Name");
+            const std::size_t at = adapter.find("-FP0(");
+            EXPECT_EQ(at != std::string::npos, provided) << adapter;
+            if (at != std::string::npos) {
+                const std::string algorithm = adapter.substr(at + 5, adapter.find(')', at) - at - 5);
+                EXPECT_EQ(Resolve(keil, algorithm), (flash / "V6048_APROM.FLM").lexically_normal());
+                EXPECT_TRUE(Contains(adapter, row.secure ? " -FS00 -FL080000" : " -FS010000000 -FL080000")) << adapter;
+            }
+            const XmlDocument debug = ParseFile(iar / (row.name + ".ewd"));
+            EXPECT_EQ(IarOptionText(debug.root, "UseFlashLoader"), provided ? "1" : "0");
+            EXPECT_EQ(IarOptionText(debug.root, "OCDownloadSuppressDownload"), provided ? "0" : "1");
+            EXPECT_EQ(IarOptionText(debug.root, "OCImagesSuppressCheck1"), provided ? "0" : "1");
+            const std::string loader = IarOptionText(debug.root, "FlashLoadersV3");
+            if (provided) {
+                EXPECT_EQ(Resolve(iar, loader), (flash / "V6048_APROM.board").lexically_normal());
+            } else {
+                EXPECT_EQ(loader, "");
+            }
+        }
+    }
+}
+
+// Veneer addresses stay put across secure rebuilds: once a build left an import
+// library, the linkers read it back in; when it is gone again, so is the option.
+TEST_F(TemplateTree, ImportLibraryOfAnEarlierBuildIsReadBack) {
+    Generate();
+    const Row& app = *Find("SecApp");
+    const stdfs::path nsclib = Project(app) / "nsclib";
+    const std::string keilIn = "--import_cmse_lib_in=..\\nsclib\\SecApp_CMSE_Lib.o";
+    const std::string iarIn = "--import_cmse_lib_in $PROJ_DIR$\\..\\nsclib\\SecApp_CMSE_Lib_IAR.o";
+    for (const bool built : {true, false}) {
+        SCOPED_TRACE(built ? "after a build" : "library removed");
+        for (const char* lib : {"SecApp_CMSE_Lib.o", "SecApp_CMSE_Lib_IAR.o"}) {
+            if (built) {
+                std::ofstream(nsclib / lib) << "import library";
+            } else {
+                stdfs::remove(nsclib / lib);
+            }
+        }
+        ui.queueAnswer(MessageAnswer::Yes);
+        Generate();
+        for (const Row& row : rows) {
+            if (!row.secure) continue;
+            const bool readBack = built && row.name == "SecApp";
+            const XmlDocument doc = ParseFile(Project(row) / "KEIL" / (row.name + ".uvprojx"));
+            const std::vector<std::string> misc =
+                Split(doc.root.child("Targets")->child("Target")->textAt("TargetOption/TargetArmAds/LDads/Misc"), ' ');
+            std::vector<std::string> expected = {"--import_cmse_lib_out=..\\nsclib\\" + row.name + "_CMSE_Lib.o"};
+            if (readBack) expected.push_back(keilIn);
+            EXPECT_EQ(misc, expected) << row.name;
+            const XmlDocument ewp = ParseFile(Project(row) / "IAR" / (row.name + ".ewp"));
+            std::vector<std::string> iar = {"--import_cmse_lib_out $PROJ_DIR$\\..\\nsclib\\" + row.name + "_CMSE_Lib_IAR.o"};
+            if (readBack) iar.push_back(iarIn);
+            EXPECT_EQ(IarOption(ewp.root, "IlinkExtraOptions"), iar) << row.name;
+        }
+    }
+}
+
+// One version of the IAR project format: every settings block of the templates
+// (and of the per-file settings the scripts write) as the EWARM 8.11.2 project of
+// the Cortex-M23 fixture has it, and the debugger files saved by the same version.
+TEST_F(TemplateTree, IarTemplatesFollowOneVersionOfTheFormat) {
+    const stdfs::path fixture = kShared / "fixtures" / "ewp" / "cmsis5_corevalidation_cortex-m23s_iar_secure_ewarm8.11.ewp";
+    if (!stdfs::exists(fixture)) GTEST_SKIP() << "no IAR fixture at " << fixture;
+    // Per settings block: its archive and data versions, then each option with its version.
+    const auto shape = [](const XmlElement& project) {
+        std::vector<std::string> lines;
+        for (const XmlElement* settings : project.child("configuration")->all("settings")) {
+            const XmlElement* data = settings->child("data");
+            lines.push_back(settings->textAt("name") + " " + settings->textAt("archiveVersion") + " " +
+                            (data ? data->textAt("version") : std::string("-")));
+            if (!data) continue;
+            for (const XmlElement* option : data->all("option")) {
+                lines.push_back("  " + option->textAt("name") + " " + option->textAt("version"));
+            }
+        }
+        return lines;
+    };
+    const XmlDocument reference = ParseFile(fixture);
+    const std::string version = IarOptionText(reference.root, "OGLastSavedByProductVersion");
+    Generate();
+    for (const char* tree : {"Secure", "Nonsecure"}) {
+        SCOPED_TRACE(tree);
+        const stdfs::path iar = kSource / "workspace" / "ZQD" / tree / "IAR";
+        const XmlDocument ewp = ParseFile(iar / (std::string(tree) + ".ewp"));
+        EXPECT_EQ(shape(ewp.root), shape(reference.root));
+        EXPECT_EQ(IarOptionText(ewp.root, "OGProductVersion"), version);
+        EXPECT_EQ(IarOptionText(ewp.root, "OGLastSavedByProductVersion"), version);
+        const XmlDocument ewd = ParseFile(iar / (std::string(tree) + ".ewd"));
+        EXPECT_EQ(IarOptionText(ewd.root, "OCProductVersion"), version);
+        EXPECT_EQ(IarOptionText(ewd.root, "OCLastSavedByProductVersion"), version);
+    }
+    // The execute-only files' own compiler settings carry the compiler block's version.
+    const Row& boot = *Find("SecBoot");
+    const XmlDocument generated = ParseFile(Project(boot) / "IAR" / "SecBoot.ewp");
+    std::string compilerVersion;
+    for (const XmlElement* settings : generated.root.child("configuration")->all("settings")) {
+        if (settings->textAt("name") == "ICCARM") compilerVersion = settings->textAt("data/version");
+    }
+    int files = 0;
+    for (const XmlElement* group : generated.root.all("group")) {
+        for (const XmlElement* file : group->all("file")) {
+            const XmlElement* settings = file->at("configuration/settings");
+            if (!settings) continue;
+            EXPECT_EQ(settings->textAt("data/version"), compilerVersion) << file->textAt("name");
+            ++files;
+        }
+    }
+    EXPECT_GE(files, 1);
 }
 
 // Real projects of other origins: every target becomes a row, and nothing in them

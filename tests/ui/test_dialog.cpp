@@ -95,6 +95,8 @@ private slots:
     void createTemplateReportsValidation();
     void createTemplateInTheBundledWorkingFolder();
     void createTemplateShowsThePickedOutputFolder();
+    void createTemplateEndsWithTheScriptsWarnings_data();
+    void createTemplateEndsWithTheScriptsWarnings();
     void textInAnOpenEditorIsNotLost();
     void aboutBox();
 
@@ -1031,6 +1033,48 @@ void DialogTest::createTemplateShowsThePickedOutputFolder() {
     QCOMPARE(frontend_.picks.size(), std::size_t(1));
     QCOMPARE(templatePath->text(), QString::fromStdString(picked.string()));
     QVERIFY(std::filesystem::is_directory(picked / "SecureApp"));
+}
+
+void DialogTest::createTemplateEndsWithTheScriptsWarnings_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("changed");
+    QTest::addColumn<QString>("warning");
+    // The sample's secure SRAM ends at 0x20008000; the template reserves 0xC08 bytes
+    // for stack, heap and seal.
+    QTest::newRow("secure data region below stack and heap")
+        << "RW=0x20000000\r\n" << "RW=0x20007800\r\n"
+        << "SecureApp: the data region at 0x20007800 holds 0x00000800 bytes, less than the "
+           "0x00000C08 bytes the linker files reserve for stack and heap";
+    QTest::newRow("non-secure image whose next boot is secure")
+        << "NEXTBOOT=\r\n" << "NEXTBOOT=SecureApp\r\n"
+        << "NonSecureApp: a non-secure image cannot start the secure image at 0x00000000; it boots nothing";
+}
+
+// The real scripts in the bundled working folder: what they warn about ends
+// Create Template in the warnings box instead of the plain completion box.
+void DialogTest::createTemplateEndsWithTheScriptsWarnings() {
+    QFETCH(QString, line);
+    QFETCH(QString, changed);
+    QFETCH(QString, warning);
+    const std::filesystem::path bundled = VELMORA_WORKSPACE_DIR;
+    if (!std::filesystem::exists(bundled / "default.kiv") || !std::filesystem::exists(bundled / "tes.lua"))
+        QSKIP("the bundled working folder has no sample configuration yet");
+    std::filesystem::copy(bundled, dir_->path(), std::filesystem::copy_options::recursive);
+    std::string kiv = dir_->readFile("default.kiv");
+    const auto at = kiv.find(line.toStdString());
+    QVERIFY(at != std::string::npos);
+    kiv.replace(at, static_cast<std::size_t>(line.size()), changed.toStdString());
+    dir_->writeFile("default.kiv", kiv);
+    QVERIFY(open());
+    QTest::mouseClick(control<QPushButton>(ui::kIdCreateTemplate), Qt::LeftButton);
+    QVERIFY(!frontend_.messages.empty());
+    const auto& last = frontend_.messages.back();
+    QCOMPARE(Text(last.caption), QStringLiteral("WARNING"));
+    QCOMPARE(last.icon, MessageIcon::Warning);
+    QCOMPARE(last.buttons, MessageButtons::Ok);
+    QCOMPARE(Text(last.text), QStringLiteral("Trust Zone Template created with warnings:\n\n") + warning);
+    QCOMPARE(frontend_.openedFolders.size(), std::size_t(1));
+    QVERIFY(std::filesystem::is_directory(dir_->file("BSP/SampleCode/TrustZone/SecureApp")));
 }
 
 void DialogTest::textInAnOpenEditorIsNotLost() {

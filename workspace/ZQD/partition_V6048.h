@@ -39,8 +39,20 @@
 // <h>SAU regions of the V6048
 // <i>Each region is non-secure or non-secure callable;
 // <i>memory outside every region stays secure.
+// <i>The generator fills the regions in this order: the non-secure-callable
+// <i>areas of the secure projects by address, the non-secure flash, the
+// <i>non-secure SRAM and the non-secure peripheral aliases; the rest stay off.
 */
 #define SAU_REGIONS_MAX   8
+
+/*
+//   <q>The NSC areas need more regions than the SAU has
+//   <i>Set by the generator; the build stops until the areas fit.
+*/
+#define SAU_REGIONS_OVERFLOW  0
+#if SAU_REGIONS_OVERFLOW
+  #error "The NSC areas of the secure projects need more SAU regions than the V6048 has (8); no SAU region is programmed. Place NSC areas next to each other and create the template again."
+#endif
 
 /*
 //   <e>SAU region 0
@@ -130,6 +142,98 @@
 //         <1=>non-secure callable
 */
 #define SAU_INIT_NSC3       0
+/*
+//   </e>
+*/
+
+/*
+//   <e>SAU region 4
+//   <i> Not used
+*/
+#define SAU_INIT_REGION4    0
+/*
+//     <o>First address <0-0xFFFFFFE0>
+*/
+#define SAU_INIT_START4     0x00000000
+/*
+//     <o>Last address, inclusive <0x1F-0xFFFFFFFF>
+*/
+#define SAU_INIT_END4       0x0000001F
+/*
+//     <o>Attribute
+//         <0=>non-secure
+//         <1=>non-secure callable
+*/
+#define SAU_INIT_NSC4       0
+/*
+//   </e>
+*/
+
+/*
+//   <e>SAU region 5
+//   <i> Not used
+*/
+#define SAU_INIT_REGION5    0
+/*
+//     <o>First address <0-0xFFFFFFE0>
+*/
+#define SAU_INIT_START5     0x00000000
+/*
+//     <o>Last address, inclusive <0x1F-0xFFFFFFFF>
+*/
+#define SAU_INIT_END5       0x0000001F
+/*
+//     <o>Attribute
+//         <0=>non-secure
+//         <1=>non-secure callable
+*/
+#define SAU_INIT_NSC5       0
+/*
+//   </e>
+*/
+
+/*
+//   <e>SAU region 6
+//   <i> Not used
+*/
+#define SAU_INIT_REGION6    0
+/*
+//     <o>First address <0-0xFFFFFFE0>
+*/
+#define SAU_INIT_START6     0x00000000
+/*
+//     <o>Last address, inclusive <0x1F-0xFFFFFFFF>
+*/
+#define SAU_INIT_END6       0x0000001F
+/*
+//     <o>Attribute
+//         <0=>non-secure
+//         <1=>non-secure callable
+*/
+#define SAU_INIT_NSC6       0
+/*
+//   </e>
+*/
+
+/*
+//   <e>SAU region 7
+//   <i> Not used
+*/
+#define SAU_INIT_REGION7    0
+/*
+//     <o>First address <0-0xFFFFFFE0>
+*/
+#define SAU_INIT_START7     0x00000000
+/*
+//     <o>Last address, inclusive <0x1F-0xFFFFFFFF>
+*/
+#define SAU_INIT_END7       0x0000001F
+/*
+//     <o>Attribute
+//         <0=>non-secure
+//         <1=>non-secure callable
+*/
+#define SAU_INIT_NSC7       0
 /*
 //   </e>
 */
@@ -229,6 +333,18 @@
 */
 #define SCU_INIT_IONSSET_VAL    0x000000FF
 /*
+//   <o>SRAMNSSET <0-0xFFF>
+//   <i>Bit n makes SRAM block n (8 KB from 0x20000000 + n * 0x2000) non-secure;
+//   <i>the generator sets the blocks from the SRAM boundary up.
+*/
+#define SCU_INIT_SRAMNSSET_VAL  0x00000FF0
+/*
+//   <o>Flash boundary the device must report (FNSADDR) <0-0x80000>
+//   <i>Offset of the first non-secure flash page. The flash's own configuration
+//   <i>sets the boundary; the set-up stops when it is not this one.
+*/
+#define SCU_INIT_FNSADDR_VAL    0x00040000
+/*
 // </h>
 */
 
@@ -311,6 +427,18 @@ __STATIC_INLINE void TZ_SAU_Setup(void)
   #if defined(SAU_INIT_REGION3) && (SAU_INIT_REGION3 == 1U)
     SAU_INIT_REGION(3);
   #endif
+  #if defined(SAU_INIT_REGION4) && (SAU_INIT_REGION4 == 1U)
+    SAU_INIT_REGION(4);
+  #endif
+  #if defined(SAU_INIT_REGION5) && (SAU_INIT_REGION5 == 1U)
+    SAU_INIT_REGION(5);
+  #endif
+  #if defined(SAU_INIT_REGION6) && (SAU_INIT_REGION6 == 1U)
+    SAU_INIT_REGION(6);
+  #endif
+  #if defined(SAU_INIT_REGION7) && (SAU_INIT_REGION7 == 1U)
+    SAU_INIT_REGION(7);
+  #endif
 #endif
 
 #if defined(SAU_INIT_CTRL) && (SAU_INIT_CTRL == 1U)
@@ -350,6 +478,25 @@ __STATIC_INLINE void SCU_Setup(void)
     SCU->PNSSET[5] = SCU_INIT_PNSSET5_VAL;
     SCU->PNSSET[6] = SCU_INIT_PNSSET6_VAL;
     SCU->IONSSET   = SCU_INIT_IONSSET_VAL;
+    SCU->SRAMNSSET = SCU_INIT_SRAMNSSET_VAL;
+}
+
+/* Defined by the secure image: called when the flash boundary of the device is not
+   the configured one. It must not return; the set-up stops if it does. */
+void Partition_FlashBoundaryMismatch(uint32_t configured, uint32_t reported);
+
+/* The SAU split of the flash only holds when the device's own boundary is the same:
+   otherwise secure code would lie in non-secure flash, or the non-secure image in
+   flash the device keeps secure. */
+__STATIC_INLINE void Partition_CheckFlashBoundary(void)
+{
+    const uint32_t reported = SCU->FNSADDR;
+
+    if (reported != SCU_INIT_FNSADDR_VAL) {
+        Partition_FlashBoundaryMismatch(SCU_INIT_FNSADDR_VAL, reported);
+        for (;;) {
+        }
+    }
 }
 
 /* Interrupts that target the non-secure state. */
@@ -369,9 +516,11 @@ __STATIC_INLINE void TZ_NVIC_Setup(void)
 #endif
 }
 
-/* The whole partition, in the order that keeps secure memory covered until the end. */
+/* The whole partition, in the order that keeps secure memory covered until the end;
+   nothing is programmed when the flash boundary of the device differs. */
 __STATIC_INLINE void Partition_Setup(void)
 {
+    Partition_CheckFlashBoundary();
     SCU_Setup();
     TZ_NVIC_Setup();
     TZ_SAU_Setup();

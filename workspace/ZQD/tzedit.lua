@@ -106,7 +106,7 @@ local function replace_lines_between(s, begin_text, end_text, lines)
   local c = a and s:find(end_text, b + 1, true)
   local body_start = c and s:find("\n", b, true)
   if not body_start or body_start > c then
-    print("no block \"" .. begin_text .. "\" ... \"" .. end_text .. "\"; left as it is")
+    warn("no block \"" .. begin_text .. "\" ... \"" .. end_text .. "\"; left as it is")
     return s, false
   end
   local eol = eol_of(s)
@@ -133,8 +133,20 @@ end
 -- Sets the number after "#define NAME" at the start of a line.
 local function set_define(s, name, value)
   local r, n = s:gsub("(\n[ \t]*#define[ \t]+" .. name .. "[ \t]+)[%w_]+", "%1" .. resc(value), 1)
-  if n == 0 then print("no #define " .. name) end
+  if n == 0 then warn("no #define " .. name) end
   return r
+end
+
+-- The number after "#define NAME" at the start of a line, or nil.
+local function define_number(s, name)
+  local v = s:match("\n[ \t]*#define[ \t]+" .. name .. "[ \t]+(0[xX]%x+)")
+  return v and tonumber(v)
+end
+
+-- The number of "define symbol NAME = 0x...;" in an IAR linker configuration, or nil.
+local function icf_number(s, name)
+  local v = s:match("define%s+symbol%s+" .. name .. "%s*=%s*(0[xX]%x+)")
+  return v and tonumber(v)
 end
 
 local function is_absolute(p)
@@ -342,7 +354,7 @@ local function iar_file(path, execute_only)
       "        <settings>",
       "            <name>ICCARM</name>",
       "            <data>",
-      "                <version>35</version>",
+      "                <version>34</version>",
       "                <wantNonLocal>1</wantNonLocal>",
       "                <debug>1</debug>",
       "                <option>",
@@ -480,7 +492,7 @@ local function add_to_workspace(path, item_pattern, is_same, is_secure_item, ent
   else
     at = s:find("[ \t]*" .. pesc(close_tag), 1)
     if not at then
-      print("no " .. close_tag .. " in " .. path)
+      warn("no " .. close_tag .. " in " .. path)
       return
     end
   end
@@ -511,10 +523,17 @@ local function keil_item_secure(text)
   end)
 end
 
+-- A secure IAR project compiles with --cmse; a project file of an earlier template
+-- says so in TrustZoneModes (0 secure, 1 non-secure).
+local function iar_project_secure(s)
+  local mode = s:match("<name>TrustZoneModes</name>%s*<version>%d+</version>%s*<state>(%d+)</state>")
+  if mode then return mode ~= "1" end
+  local extra = s:match("<name>IExtraOptions</name>(.-)</option>") or ""
+  return (" " .. extra:gsub("</?state>", " ") .. " "):find("%s%-%-cmse%s") ~= nil
+end
+
 local function iar_item_secure(text)
-  return listed_secure(text, "path", "^%$WS_DIR%$[\\/]", function(s)
-    return s:match("<name>TrustZoneModes</name>%s*<version>%d+</version>%s*<state>(%d+)</state>") ~= "1"
-  end)
+  return listed_secure(text, "path", "^%$WS_DIR%$[\\/]", iar_project_secure)
 end
 
 -- The first listed uVision project is the active one.
@@ -574,6 +593,98 @@ local function add_to_workspaces(name, secure)
   end
 end
 
+------------------------------------------------------------------------------
+-- Downloads: only with a flash algorithm (Keil) or flash loader (IAR) of the BSP
+------------------------------------------------------------------------------
+
+-- Where a BSP provides them, below its folder. Without them the projects debug
+-- images already in flash and download nothing.
+local FLASH_ALGORITHM_TAIL = "Library\\Device\\Quorvex\\V6048\\Flash\\V6048_APROM.FLM"
+local FLASH_LOADER_TAIL = "Library\\Device\\Quorvex\\V6048\\Flash\\V6048_APROM.board"
+
+-- A file of the BSP as this script opens it, seen from a tool-chain folder.
+local function bsp_local_path(tool_dir, tail)
+  local r = bsp_ref()
+  local p = r .. tail
+  if not is_absolute(r) then p = tool_dir .. SEP .. p end
+  return (p:gsub("\\", SEP))
+end
+
+-- The flash algorithm and flash loader of the BSP as the project files of dir name
+-- them; nil for what the BSP does not provide.
+local function bsp_flash_tools(dir)
+  local tools = {}
+  if exists(bsp_local_path(join(dir, "KEIL"), FLASH_ALGORITHM_TAIL)) then
+    tools.keil = bsp_ref() .. FLASH_ALGORITHM_TAIL
+  end
+  if exists(bsp_local_path(join(dir, "IAR"), FLASH_LOADER_TAIL)) then
+    tools.iar = bsp_ref_iar() .. FLASH_LOADER_TAIL
+  end
+  return tools
+end
+
+-- uVision updates the target before a debug session only with a flash algorithm.
+local function set_keil_download(head, algorithm)
+  return (edit_block(head, "Flash1", function(blk)
+    return (set_tag(blk, "UpdateFlashBeforeDebugging", algorithm and "1" or "0", 1))
+  end))
+end
+
+-- Flash options of the CMSIS-DAP adapter: the algorithm, the RAM it runs in (the
+-- first 4 KB of the secure SRAM) and the flash it programs from flash_start; with
+-- no algorithm, none.
+local KEIL_FLASH_FLAGS = { "%-FD%x+", "%-FC%x+", "%-FN%d+", "%-FF%d%S*", "%-FS%d%x+", "%-FL%d%x+", "%-FP%d%b()" }
+local function set_keil_flash_algorithm(s, algorithm, flash_start)
+  return (s:gsub("(<Key>CMSIS_AGDI_V8M</Key>%s*<Name>)([^<]*)(</Name>)", function(o, name, c)
+    name = xunesc(name)
+    for _, flag in ipairs(KEIL_FLASH_FLAGS) do name = name:gsub("%s*" .. flag, "") end
+    if algorithm then
+      local stem = algorithm:match("([^\\]+)%.[Ff][Ll][Mm]$") or algorithm
+      name = name .. " -FD20000000 -FC1000 -FN1 -FF0" .. stem .. " -FS0" .. hex(flash_start, nil, true) ..
+          " -FL080000 -FP0(" .. algorithm .. ")"
+    end
+    return o .. xesc(name) .. c
+  end, 1))
+end
+
+-- C-SPY downloads the project's image and its extra images only through a flash
+-- loader; without one it debugs what the flash holds.
+local function set_iar_download(s, loader)
+  s = set_iar_option(s, "UseFlashLoader", loader and "1" or "0")
+  s = set_iar_option(s, "OverrideDefFlashBoard", loader and "1" or "0")
+  s = set_iar_option(s, "FlashLoadersV3", loader or "")
+  s = set_iar_option(s, "OCDownloadSuppressDownload", loader and "0" or "1")
+  for n = 1, 3 do s = set_iar_option(s, "OCImagesSuppressCheck" .. n, loader and "0" or "1") end
+  return s
+end
+
+-- Options of a command-line option list (IAR's one line per state, Keil's one
+-- line): every item for which is_ours holds is dropped, then ours are added.
+local function replace_options(items, is_ours, ours)
+  local out = {}
+  for _, v in ipairs(items) do if not is_ours(v) then out[#out + 1] = v end end
+  for _, v in ipairs(ours) do out[#out + 1] = v end
+  return out
+end
+
+-- Bytes the template's linker files reserve for stack, heap and seal, from the
+-- #defines of a scatter file or the symbols of an icf (nil when none is found).
+local function reserved_data(text, read, stack_name, heap_name, seal)
+  local stack, heap = read(text, stack_name), read(text, heap_name)
+  if not stack or not heap then return nil end
+  return stack + heap + seal
+end
+
+-- Warns when the data region cannot hold what the linker files reserve in it.
+local function check_data_room(prj, rw, size, reserved)
+  local need = 0
+  for _, r in ipairs(reserved) do if r > need then need = r end end
+  if size < need then
+    warn(prj .. ": the data region at " .. HX(rw) .. " holds " .. HX(size) ..
+         " bytes, less than the " .. HX(need) .. " bytes the linker files reserve for stack and heap")
+  end
+end
+
 -- The settings of a uVision target that carry the project's row: name, software
 -- model, IROM1 (code), IROM2 (the NSC region, or 0/0), IRAM1 (data), and the
 -- linker's own scatter file with the code and data bases; misc rewrites the
@@ -597,6 +708,16 @@ end
 
 return {
   join = join,
+  exists = exists,
+  define_number = define_number,
+  icf_number = icf_number,
+  bsp_flash_tools = bsp_flash_tools,
+  set_keil_download = set_keil_download,
+  set_keil_flash_algorithm = set_keil_flash_algorithm,
+  set_iar_download = set_iar_download,
+  replace_options = replace_options,
+  reserved_data = reserved_data,
+  check_data_room = check_data_room,
   readall = readall,
   writeall = writeall,
   eol_of = eol_of,

@@ -155,11 +155,42 @@ __STATIC_INLINE void __set_MSP(uint32_t topOfMainStack)
     __ASM volatile ("MSR msp, %0" : : "r" (topOfMainStack) : "memory");
 }
 
+/* Lowest address the main (process) stack may reach; a push below it faults. The
+   Cortex-M23 has these limit registers in the secure state only: in the
+   non-secure state they read as zero and ignore writes. */
+__STATIC_INLINE void __set_MSPLIM(uint32_t mainStackLimit)
+{
+    __ASM volatile ("MSR msplim, %0" : : "r" (mainStackLimit) : "memory");
+}
+
+__STATIC_INLINE void __set_PSPLIM(uint32_t processStackLimit)
+{
+    __ASM volatile ("MSR psplim, %0" : : "r" (processStackLimit) : "memory");
+}
+
+/* Number of the exception being handled; 0 in thread mode. */
+__STATIC_INLINE uint32_t __get_IPSR(void)
+{
+    uint32_t result;
+    __ASM volatile ("MRS %0, ipsr" : "=r" (result));
+    return result;
+}
+
+#define CONTROL_nPRIV_Msk 1UL   /* CONTROL bit 0: thread mode runs unprivileged */
+
 #if defined(__ARM_FEATURE_CMSE) && (__ARM_FEATURE_CMSE == 3U)
 /* Main stack pointer of the non-secure state, set before its reset handler runs. */
 __STATIC_INLINE void __TZ_set_MSP_NS(uint32_t topOfMainStack)
 {
     __ASM volatile ("MSR msp_ns, %0" : : "r" (topOfMainStack) : "memory");
+}
+
+/* CONTROL register of the non-secure state. */
+__STATIC_INLINE uint32_t __TZ_get_CONTROL_NS(void)
+{
+    uint32_t result;
+    __ASM volatile ("MRS %0, control_ns" : "=r" (result));
+    return result;
 }
 
 /* Value the architecture reserves for sealing a secure stack. */

@@ -74,15 +74,21 @@ typedef struct {
           uint32_t RESERVED0;   /* 0x01C */
     __IOM uint32_t IONSSET;     /* 0x020: bit n = GPIO port n non-secure */
           uint32_t RESERVED1[3];
-    __IOM uint32_t SRAMNSSET;   /* 0x030 */
-    __IM  uint32_t FNSADDR;     /* 0x034: non-secure flash base from the user configuration */
+    __IOM uint32_t SRAMNSSET;   /* 0x030: bit n = SRAM block n (8 KB) non-secure, bits 0..11 */
+    __IM  uint32_t FNSADDR;     /* 0x034: flash offset of the first non-secure page, as the
+                                   flash's user configuration sets it (0x80000: none) */
 } SCU_T;
+
+#define SCU_SRAMNSSET_BLOCK_SIZE   0x00002000UL
+#define SCU_SRAMNSSET_BLOCKS       12U
 
 #define SYS                     ((SYS_T *) SYS_BASE)
 #define SCU                     ((SCU_T *) SCU_BASE)
 
 CORE_LAYOUT_CHECK(v6048_check_sys_reglctl, offsetof(SYS_T, REGLCTL) == 0x100U);
 CORE_LAYOUT_CHECK(v6048_check_scu_ionsset, offsetof(SCU_T, IONSSET) == 0x020U);
+CORE_LAYOUT_CHECK(v6048_check_scu_sramnsset, offsetof(SCU_T, SRAMNSSET) == 0x030U);
+CORE_LAYOUT_CHECK(v6048_check_scu_fnsaddr, offsetof(SCU_T, FNSADDR) == 0x034U);
 
 #include "sys.h"
 

@@ -1,7 +1,7 @@
 /*
  * Vector table and reset handler of the V6048 (stand-in BSP), in C so that one
- * file serves Arm Compiler 6, IAR and GCC. Each tool chain names the stack top
- * and the section of the table differently.
+ * file serves Arm Compiler 6, IAR and GCC. Each tool chain names the stack top,
+ * the stack's lowest address and the section of the table differently.
  */
 #include "V6048.h"
 
@@ -15,18 +15,23 @@ void Default_Handler(void);
   #pragma language = extended
   #pragma section = "CSTACK"
   #define STACK_TOP ((VectorEntry)__sfe("CSTACK"))
+  #define STACK_LIMIT ((uint32_t)__sfb("CSTACK"))
   #define VECTOR_SECTION _Pragma("location = \".intvec\"")
   extern void __iar_program_start(void);
   #define START_C() __iar_program_start()
 #elif defined(__ARMCC_VERSION)
   extern uint32_t Image$$ARM_LIB_STACK$$ZI$$Limit;
+  extern uint32_t Image$$ARM_LIB_STACK$$ZI$$Base;
   #define STACK_TOP ((VectorEntry)(&Image$$ARM_LIB_STACK$$ZI$$Limit))
+  #define STACK_LIMIT ((uint32_t)(&Image$$ARM_LIB_STACK$$ZI$$Base))
   #define VECTOR_SECTION __attribute__((section("RESET"), used))
   extern void __main(void);
   #define START_C() __main()
 #else
   extern uint32_t __StackTop;
+  extern uint32_t __StackLimit;
   #define STACK_TOP ((VectorEntry)(&__StackTop))
+  #define STACK_LIMIT ((uint32_t)(&__StackLimit))
   #define VECTOR_SECTION __attribute__((section(".vectors"), used))
   #define START_C() (void)main()
 #endif
@@ -73,6 +78,11 @@ const VectorEntry __vector_table[16 + 64] = {
 
 void Reset_Handler(void)
 {
+    /* An overflow of the main stack now faults instead of overwriting the data
+       below it. An image started by another one finds the limit cleared by that
+       hand-over, as after a reset. The process stack is not used here: code that
+       starts threads sets PSPLIM with each PSP. */
+    __set_MSPLIM(STACK_LIMIT);
     SystemInit();
     START_C();
     for (;;) {
