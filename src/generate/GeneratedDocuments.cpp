@@ -17,6 +17,8 @@ enum class Existing { None, Ours, Users, Unreadable };
 
 Existing WhatIsAt(const fs::Path& path) {
     if (!fs::Exists(path)) return Existing::None;
+    // A folder in the way cannot be replaced (and is not read: reading one throws).
+    if (fs::IsDirectory(path)) return Existing::Unreadable;
     std::string bytes;
     if (!fs::ReadFileBytes(path, bytes)) return Existing::Unreadable;
     return bytes.rfind(kGeneratedDocumentMarker, 0) == 0 ? Existing::Ours : Existing::Users;
@@ -41,6 +43,8 @@ void WriteDocument(const std::wstring& path, const std::string& content, FailedO
 
 void WriteGeneratedDocuments(const PartitionConfig& config, const GenerationContext& context,
                              FailedOperations& failures, std::vector<std::wstring>& warnings) {
+    // As with the workspaces: an empty table generates nothing, so the folder stays empty.
+    if (config.projects.rows.empty()) return;
     const MemoryMap map = BuildMemoryMap(config, std::nullopt);
     const std::wstring& o = context.outputFolder;
     WriteDocument(WorkspaceFile(o, L"MemoryMap.html"), MemoryMapHtml(map), failures, warnings);

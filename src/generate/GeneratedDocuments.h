@@ -16,7 +16,8 @@ namespace velmora {
 // Template; the next run replaces this file. -->".
 extern const char* const kGeneratedDocumentMarker;
 
-// Writes both documents into context.outputFolder, each atomically: the map of the
+// Writes both documents into context.outputFolder when the table has a row, each
+// atomically: the map of the
 // configuration (which passed validation) and the README. A document that cannot
 // be written is a failed operation ("Unable to write PATH"); an existing file of
 // that name that does not start with the marker is left as it is, with a warning.

@@ -55,7 +55,7 @@ const wchar_t* MarkupReference(wchar_t c) {
 }
 
 bool IsMarkdownSpecial(wchar_t c) {
-    return std::wstring_view(L"\\|`*_[]<>#").find(c) != std::wstring_view::npos;
+    return std::wstring_view(L"\\|`*_[]<#").find(c) != std::wstring_view::npos;
 }
 
 }  // namespace

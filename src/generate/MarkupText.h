@@ -17,8 +17,9 @@ std::wstring CleanDocumentText(const std::wstring& text);
 // result is safe as element text and as a quoted attribute value.
 std::wstring EscapeMarkup(const std::wstring& text);
 
-// CleanDocumentText for one cell of a Markdown table: '\', '|', '`', '*', '_',
-// '[', ']', '<', '>' and '#' escaped with a backslash, line breaks as blanks.
+// CleanDocumentText for one cell of a Markdown table or list item (never at the
+// start of a line): '\', '|', '`', '*', '_', '[', ']', '<' and '#' escaped with a
+// backslash, line breaks and tabs as blanks.
 std::wstring EscapeMarkdownCell(const std::wstring& text);
 
 }  // namespace velmora

@@ -34,7 +34,7 @@ constexpr const wchar_t* kStyle =
     L"body{font-family:sans-serif;margin:16px;color:#111;background:#fff}"
     L"h1{font-size:20px}h2{font-size:16px;margin-top:24px}"
     L"table{border-collapse:collapse}th,td{border:1px solid #999;padding:2px 8px;text-align:left}"
-    L"td.hex{font-family:monospace}tr.problem td{color:#c00000}li.problem{color:#c00000}"
+    L"td.hex{font-family:monospace,monospace}tr.problem td{color:#c00000}li.problem{color:#c00000}"
     L"svg text{font-family:sans-serif;font-size:11px;fill:#111}"
     L"svg text.heading{font-size:13px;font-weight:bold}svg text.title{font-size:18px;font-weight:bold}"
     L"svg text.inside{font-size:10px}svg text.problem{fill:#c00000}"
@@ -390,7 +390,7 @@ std::wstring Svg(const MemoryMap& map) {
                             L" in the map, listed below it",
                         L"problem");
     }
-    body += Legend(80);
+    body += Legend(88);
     body += flash.Draw() + sram.Draw() + BootArrows(map, flash, links);
     const int peripheralsTop = std::max(flash.bottom(), sram.bottom()) + 40;
     body += Peripherals(map, peripheralsTop);
@@ -414,9 +414,14 @@ std::wstring Cell(const std::wstring& text, bool hex = false) {
     return std::wstring(hex ? L"<td class=\"hex\">" : L"<td>") + Esc(text) + L"</td>";
 }
 
-std::wstring Row(const std::vector<std::wstring>& cells, bool problem, std::size_t hexFrom = 99) {
+// addressColumns: the cells set in the fixed-width face.
+std::wstring Row(const std::vector<std::wstring>& cells, bool problem,
+                 std::initializer_list<std::size_t> addressColumns) {
     std::wstring html = problem ? L"<tr class=\"problem\">" : L"<tr>";
-    for (std::size_t i = 0; i < cells.size(); ++i) html += Cell(cells[i], i >= hexFrom);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const bool address = std::find(addressColumns.begin(), addressColumns.end(), i) != addressColumns.end();
+        html += Cell(cells[i], address);
+    }
     return html + L"</tr>\n";
 }
 
@@ -433,7 +438,7 @@ std::wstring RegionTable(const MemoryMap& map) {
         const MapProject& project = map.projects[static_cast<std::size_t>(region->project)];
         html += Row({project.name, WorldText(project), RegionKindText(*region),
                      BoundsText(region->base, region->size), SizeText(region->size)},
-                    region->problem, 3);
+                    region->problem, {3});
     }
     return html + L"</table>\n";
 }
@@ -453,7 +458,7 @@ std::wstring XomRegionTable(const MemoryMap& map) {
                                  : L"(unused)";
         html += Row({RegionKindText(*region), BoundsText(region->base, region->size),
                      SizeText(region->size), owner, region->xomTableName},
-                    region->problem);
+                    region->problem, {1});
     }
     return html + L"</table>\n";
 }
@@ -465,7 +470,7 @@ std::wstring SauTable(const MemoryMap& map) {
         const SauRegion& sau = map.sau.regions[i];
         html += Row({std::to_wstring(i), AddressText(sau.base), AddressText(sau.limit),
                      SauAttributeText(sau), SauOwnersText(sau)},
-                    !map.sau.Fits() && i >= kSauRegionCount);
+                    !map.sau.Fits() && i >= kSauRegionCount, {1, 2});
     }
     return html + L"</table>\n";
 }

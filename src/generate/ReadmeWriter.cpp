@@ -74,7 +74,7 @@ std::wstring WhatWasGenerated(const MemoryMap& map) {
     std::wstring text = L"## What was generated\n\n";
     for (const BuildFlavour& flavour : BuildFlavours()) {
         text += L"- " + Code(flavour.topFiles) + L": the " + flavour.name +
-                L" workspace listing every project (copied once; a later run leaves it as it is)\n";
+                L" workspace, in which every project is listed\n";
     }
     text += L"- `partition_V6048.h`: the partition header of the secure projects (SAU regions, "
             L"peripheral and interrupt attribution)\n"

@@ -320,9 +320,13 @@ void DialogTest::menus() {
     QCOMPARE(add->text(), QStringLiteral("&Add new project"));
     QMenu* project = bar->actions().first()->menu();
     QVERIFY(project);
-    QCOMPARE(project->actions().size(), 2);
+    QAction* map = dialog_->menuCommand(ui::kCmdMemoryMap);
+    QVERIFY(map);
+    QCOMPARE(map->text(), QStringLiteral("&Memory map..."));
+    QCOMPARE(project->actions().size(), 3);
     QCOMPARE(project->actions().at(0), add);
     QCOMPARE(project->actions().at(1), import);
+    QCOMPARE(project->actions().at(2), map);
     // No system menu to extend here: the About item is in the menu bar.
     QAction* about = dialog_->menuCommand(ui::kCmdAbout);
     QVERIFY(about);
