@@ -313,6 +313,16 @@ std::vector<const MapRegion*> RegionsByProject(const MemoryMap& map) {
     return regions;
 }
 
+std::vector<const MapRegion*> XomRegionsByIndex(const MemoryMap& map) {
+    std::vector<const MapRegion*> regions;
+    for (const MapRegion& region : map.regions)
+        if (region.kind == RegionKind::Xom) regions.push_back(&region);
+    for (const MapRegion& region : map.unusedXom) regions.push_back(&region);
+    std::sort(regions.begin(), regions.end(),
+              [](const MapRegion* a, const MapRegion* b) { return a->xomIndex < b->xomIndex; });
+    return regions;
+}
+
 std::wstring RegionKindText(const MapRegion& region) {
     switch (region.kind) {
         case RegionKind::Code: return L"code";

@@ -84,6 +84,9 @@ struct MemoryMap {
 // NSC, data, then the XOM regions it owns).
 std::vector<const MapRegion*> RegionsByProject(const MemoryMap& map);
 
+// All four XOM regions, drawn or unused, by index.
+std::vector<const MapRegion*> XomRegionsByIndex(const MemoryMap& map);
+
 // The map of the configuration as it stands. Never fails.
 MemoryMap BuildMemoryMap(const PartitionConfig& config,
                          std::optional<std::wstring> firstValidationError);

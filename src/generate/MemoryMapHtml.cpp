@@ -116,7 +116,7 @@ public:
     }
 
     int left() const { return left_; }
-    int right() const { return labelLeft() + labelWidth_; }
+    int right() const { return LabelLeft() + labelWidth_; }
     int bottom() const { return bottom_; }
     // The row of an offset's span middle, for the boot arrows.
     int MiddleRow(const MapRegion& region) const {
@@ -139,7 +139,7 @@ private:
     int LanesLeft() const { return left_ + kBandWidth + kLaneGap; }
     int LaneLeft(int lane) const { return LanesLeft() + lane * (kLaneWidth + kLaneGap); }
     int SauLeft() const { return LaneLeft(laneCount_); }
-    int labelLeft() const { return SauLeft() + kSauWidth + kLabelGap; }
+    int LabelLeft() const { return SauLeft() + kSauWidth + kLabelGap; }
 
     void PlaceRegions() {
         std::vector<PixelSpan> spans;
@@ -260,7 +260,7 @@ private:
 
     std::wstring Labels() const {
         std::wstring svg;
-        const int x = labelLeft();
+        const int x = LabelLeft();
         for (std::size_t i = 0; i < labels_.size(); ++i) {
             const Label& label = labels_[i];
             const int top = labelRows_[i];
@@ -444,15 +444,9 @@ std::wstring RegionTable(const MemoryMap& map) {
 }
 
 std::wstring XomRegionTable(const MemoryMap& map) {
-    std::vector<const MapRegion*> rows;
-    for (const MapRegion& region : map.regions)
-        if (region.kind == RegionKind::Xom) rows.push_back(&region);
-    for (const MapRegion& region : map.unusedXom) rows.push_back(&region);
-    std::sort(rows.begin(), rows.end(),
-              [](const MapRegion* a, const MapRegion* b) { return a->xomIndex < b->xomIndex; });
     std::wstring html = L"<h2>XOM regions</h2>\n<table>\n" +
                         Header({L"XOM", L"Bounds", L"Size", L"Owner", L"XOM table names"});
-    for (const MapRegion* region : rows) {
+    for (const MapRegion* region : XomRegionsByIndex(map)) {
         const std::wstring owner =
             region->project >= 0 ? map.projects[static_cast<std::size_t>(region->project)].name
                                  : L"(unused)";

@@ -63,14 +63,8 @@ std::wstring ProjectRegions(const MemoryMap& map) {
 }
 
 std::wstring XomRegions(const MemoryMap& map) {
-    std::vector<const MapRegion*> xom;
-    for (const MapRegion& region : map.regions)
-        if (region.kind == RegionKind::Xom) xom.push_back(&region);
-    for (const MapRegion& region : map.unusedXom) xom.push_back(&region);
-    std::sort(xom.begin(), xom.end(),
-              [](const MapRegion* a, const MapRegion* b) { return a->xomIndex < b->xomIndex; });
     std::vector<TextRow> rows{{L"XOM", L"Base", L"Size", L"Owner", L"XOM table names", L""}};
-    for (const MapRegion* region : xom) {
+    for (const MapRegion* region : XomRegionsByIndex(map)) {
         rows.push_back({RegionKindText(*region), AddressText(region->base), SizeText(region->size),
                         region->project >= 0
                             ? map.projects[static_cast<std::size_t>(region->project)].name

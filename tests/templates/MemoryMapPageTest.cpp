@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iomanip>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "config/ConfigurationFile.h"
 #include "generate/MemoryMap.h"
 #include "generate/MemoryMapHtml.h"
+#include "generate/MemoryMapText.h"
 #include "model/PartitionConfig.h"
 #include "platform/TextCodec.h"
 #include "support/ScriptedFrontend.h"
@@ -37,9 +40,9 @@ std::uint32_t Cell(const std::wstring& text) {
 }
 
 std::string Hex8(std::uint64_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08llX", static_cast<unsigned long long>(value));
-    return text;
+    std::ostringstream text;
+    text << "0x" << std::uppercase << std::hex << std::setw(8) << std::setfill('0') << value;
+    return text.str();
 }
 
 // "0x...-0x..." of [base, base + size).
@@ -316,6 +319,49 @@ TEST(MemoryMapPage, InvalidConfigurationsAreDrawnAndMarked) {
     EXPECT_EQ(IntAttribute(*ns2, "height"), kMinimumHeight);
     // The generator's reading saturates at 0x7FFFFFFF: outside every memory.
     EXPECT_TRUE(page.Rects({{"data-kind", "code"}, {"data-owner", "Ns4"}}).empty());
+}
+
+// The report's table of regions: per project, "kind -> base last" as its rows say.
+std::map<std::string, std::map<std::string, std::string>> ReportedRegions(const std::string& text) {
+    std::map<std::string, std::map<std::string, std::string>> regions;
+    const std::size_t heading = text.find("\nProject ");
+    if (heading == std::string::npos) return regions;
+    std::istringstream lines(text.substr(heading + 1));
+    std::string line, project;
+    std::getline(lines, line);  // the heading
+    while (std::getline(lines, line) && !line.empty()) {
+        std::istringstream words(line);
+        if (line[0] != ' ') words >> project >> line;  // the name and the state
+        std::string kind, base, last;
+        words >> kind >> base >> last;
+        regions[project][kind] = base + " " + last;
+    }
+    return regions;
+}
+
+std::string Range(std::uint32_t base, std::uint64_t size) { return Hex8(base) + " " + Hex8(base + size - 1); }
+
+TEST(MemoryMapReport, TextRowsFollowTheAddresses) {
+    for (const PartitionConfig& config : {Sample(), TenProjects()}) {
+        const auto regions = ReportedRegions(WideToUtf8(MemoryMapText(BuildMemoryMap(config, std::nullopt))));
+        ASSERT_EQ(regions.size(), config.projects.rows.size());
+        const std::uint64_t secureSram = config.sramNsba - 0x30000000u;
+        for (const ProjectEntry& p : config.projects.rows) {
+            const auto& rows = regions.at(WideToUtf8(p.name));
+            const bool secure = p.stateText == L"S";
+            const std::uint32_t rw = Cell(p.rwBase);
+            EXPECT_EQ(rows.at("code"), Range(Cell(p.roBase), Cell(p.roSize)));
+            EXPECT_EQ(rows.at("data"), Range(rw, (secure ? secureSram : 0x18000) - (rw & 0x0FFFFFFFu)));
+            if (secure) {
+                EXPECT_EQ(rows.at("NSC"), Range(Cell(p.nscBase), Cell(p.nscSize)));
+            }
+            for (int k = 0; k < kXomRegionCount; ++k) {
+                if (!((p.xomMask() >> k) & 1u)) continue;
+                const XomRegion& xom = config.xomRegions[static_cast<std::size_t>(k)];
+                EXPECT_EQ(rows.at("XOM" + std::to_string(k)), Range(Cell(xom.base), Cell(xom.size)));
+            }
+        }
+    }
 }
 
 }  // namespace

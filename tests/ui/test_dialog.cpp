@@ -165,15 +165,8 @@ void DialogTest::rightClickCell(QTableView* view, int row, int column) {
 }
 
 void DialogTest::typeIntoOpenEditor(QTableView* view, int row, int column, const QString& text) {
-    const QModelIndex cell = view->model()->index(row, column);
-    view->setCurrentIndex(cell);
-    view->edit(cell);
-    auto* editor = qobject_cast<QLineEdit*>(view->indexWidget(cell));
-    QVERIFY(editor);
-    editor->setFocus();
-    editor->selectAll();
-    QTest::keyClicks(editor, text);
-    QVERIFY(cell.data().toString() != text);  // still only in the editor
+    QVERIFY(test::TypeIntoOpenEditor(view, row, column, text));
+    QVERIFY(view->model()->index(row, column).data().toString() != text);  // still only in the editor
 }
 
 void DialogTest::writeImportScript(const std::string& body) { dir_->writeFile("ldp.lua", body); }

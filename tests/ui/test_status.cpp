@@ -17,6 +17,7 @@
 #include <iterator>
 #include <memory>
 
+#include "UiTestSupport.h"
 #include "model/ProjectTableEditing.h"
 #include "support/ScriptedFrontend.h"
 #include "support/TempDir.h"
@@ -70,6 +71,10 @@ private:
     T* control(int id) const {
         return qobject_cast<T*>(dialog_->control(id));
     }
+    void typeIntoCell(int row, int column, const QString& text) {
+        QVERIFY(test::TypeIntoOpenEditor(control<ui::GridView>(ui::kIdProjectGrid), row, column, text));
+    }
+    static std::string ReadPage(const QUrl& url);
 
     std::unique_ptr<TempDir> dir_;
     ScriptedFrontend frontend_;
@@ -101,6 +106,11 @@ CKIVDlg* StatusLineTest::open() {
     dialog_->activateWindow();
     if (!QTest::qWaitForWindowActive(dialog_.get())) return nullptr;
     return dialog_.get();
+}
+
+std::string StatusLineTest::ReadPage(const QUrl& url) {
+    std::ifstream in(url.toLocalFile().toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // ---------------------------------------------------------------------------
@@ -154,16 +164,10 @@ void StatusLineTest::cellCommitShowsAndFixClears() {
     QVERIFY(open());
     QTRY_COMPARE(status(), QStringLiteral("Ready: 2 projects"));
     auto* grid = control<ui::GridView>(ui::kIdProjectGrid);
-    const QModelIndex cell = grid->model()->index(0, kColumnName);
-    grid->setCurrentIndex(cell);
-    grid->edit(cell);
-    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
-    QVERIFY(editor);
-    editor->selectAll();
-    QTest::keyClicks(editor, QStringLiteral("1st"));
-    QTest::keyClick(editor, Qt::Key_Return);
+    typeIntoCell(0, kColumnName, QStringLiteral("1st"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTRY_COMPARE(status(), QStringLiteral("[1st] project first char must be '_', 'a'~'z' or 'A'~'Z'."));
-    grid->model()->setData(cell, QStringLiteral("SecureApp"));
+    grid->model()->setData(grid->model()->index(0, kColumnName), QStringLiteral("SecureApp"));
     QTRY_COMPARE(status(), QStringLiteral("Ready: 2 projects"));
     QVERIFY(line()->passes());
     QVERIFY(frontend_.messages.empty());
@@ -255,30 +259,16 @@ void StatusLineTest::memoryMapIsHandedToTheBrowser() {
     QCOMPARE(QString::fromStdString(file.filename().string()), QStringLiteral("MemoryMap.html"));
     // Not in the working folder or the output folder.
     QVERIFY(file.parent_path() != dir_->path());
-    std::string page;
-    {
-        std::ifstream in(file, std::ios::binary);
-        page.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string page = ReadPage(opened_[0]);
     QVERIFY(page.find("<svg") != std::string::npos);
     QVERIFY(page.find(">SecureApp code</text>") != std::string::npos);
     QVERIFY(page.find("passes every check") != std::string::npos);
 
     // The map of the configuration as it stands now, an open editor's text included.
-    auto* grid = control<ui::GridView>(ui::kIdProjectGrid);
-    const QModelIndex cell = grid->model()->index(1, kColumnName);
-    grid->setCurrentIndex(cell);
-    grid->edit(cell);
-    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
-    QVERIFY(editor);
-    editor->selectAll();
-    QTest::keyClicks(editor, QStringLiteral("Renamed"));
+    typeIntoCell(1, kColumnName, QStringLiteral("Renamed"));
     map->trigger();
     QCOMPARE(opened_.size(), 2);
-    {
-        std::ifstream in(opened_[1].toLocalFile().toStdString(), std::ios::binary);
-        page.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    page = ReadPage(opened_[1]);
     QVERIFY(page.find(">Renamed code</text>") != std::string::npos);
     QVERIFY(frontend_.messages.empty());
     // The folder goes with the dialog.
@@ -291,8 +281,7 @@ void StatusLineTest::memoryMapOfAnInvalidConfiguration() {
     dialog_->projectModel()->setData(dialog_->projectModel()->index(0, kColumnRo), QStringLiteral("zz"));
     dialog_->menuCommand(ui::kCmdMemoryMap)->trigger();
     QCOMPARE(opened_.size(), 1);
-    std::ifstream in(opened_[0].toLocalFile().toStdString(), std::ios::binary);
-    const std::string page(std::istreambuf_iterator<char>(in), {});
+    const std::string page = ReadPage(opened_[0]);
     QVERIFY(page.find("Create Template refuses it: XOM 0 size must &gt;= one page") != std::string::npos);
     QVERIFY(page.find(">Secure code</text>") != std::string::npos);
     QVERIFY(frontend_.messages.empty());
