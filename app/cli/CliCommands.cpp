@@ -1,12 +1,19 @@
 #include "CliCommands.h"
 
+#include <cstdio>
+#include <optional>
+
 #include "ConsoleFrontend.h"
 #include "config/CIniFile.h"
 #include "config/ConfigurationFile.h"
 #include "generate/ImportKeilProject.h"
+#include "generate/MemoryMap.h"
+#include "generate/MemoryMapHtml.h"
+#include "generate/MemoryMapText.h"
 #include "generate/TemplateGenerator.h"
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
+#include "platform/TextCodec.h"
 #include "validate/ValidateConfiguration.h"
 
 namespace velmora::cli {
@@ -15,7 +22,8 @@ namespace {
 constexpr const wchar_t* kUsage =
     L"usage: velmora-cli check\n"
     L"       velmora-cli generate [--overwrite]\n"
-    L"       velmora-cli import FILE\n";
+    L"       velmora-cli import FILE\n"
+    L"       velmora-cli report [--format text|html] [-o FILE]\n";
 
 void Complain(const std::wstring& text) { WriteStderr(text + L"\n"); }
 
@@ -53,6 +61,30 @@ int ExitCodeOf(const GenerationResult& result, const PartitionConfig& config) {
 
 void LoadAsTheDialogDoes(CIniFile& store, PartitionConfig& config) {
     LoadPositionedConfiguration(store, config);
+}
+
+struct ReportOptions {
+    bool html = false;
+    std::wstring file;  // empty: standard output
+};
+
+// "--format text|html" and "-o FILE", each at most once, in any order.
+std::optional<ReportOptions> ParseReportOptions(const std::vector<std::wstring>& options) {
+    ReportOptions report;
+    bool formatGiven = false;
+    for (std::size_t i = 0; i < options.size(); i += 2) {
+        if (i + 1 >= options.size()) return std::nullopt;
+        const std::wstring& value = options[i + 1];
+        if (options[i] == L"--format" && !formatGiven && (value == L"text" || value == L"html")) {
+            report.html = value == L"html";
+            formatGiven = true;
+        } else if (options[i] == L"-o" && report.file.empty() && !value.empty()) {
+            report.file = value;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return report;
 }
 
 }  // namespace
@@ -93,6 +125,35 @@ int RunImport(const std::wstring& file) {
     return saved ? kExitSuccess : kExitFileErrors;
 }
 
+int RunReport(const std::vector<std::wstring>& options) {
+    const std::optional<ReportOptions> report = ParseReportOptions(options);
+    if (!report) {
+        WriteStderr(kUsage);
+        return kExitRefused;
+    }
+    ConsoleFrontend frontend;
+    CIniFile store(&frontend);
+    PartitionConfig config;
+    LoadAsTheDialogDoes(store, config);
+    const MemoryMap map =
+        BuildMemoryMap(config, FindFirstValidationError(config, FileSystemPathQuery()));
+    if (report->file.empty()) {
+        // The page declares UTF-8, so it goes out as such; text follows the console.
+        if (report->html) {
+            const std::string page = MemoryMapHtml(map);
+            std::fwrite(page.data(), 1, page.size(), stdout);
+            std::fflush(stdout);
+        } else {
+            WriteStdout(MemoryMapText(map));
+        }
+        return kExitSuccess;
+    }
+    const std::string bytes = report->html ? MemoryMapHtml(map) : WideToUtf8(MemoryMapText(map));
+    if (fs::WriteFileAtomically(fs::ToPath(report->file), bytes)) return kExitSuccess;
+    Complain(L"Unable to write " + report->file);
+    return kExitFileErrors;
+}
+
 int RunCommandLine(const std::vector<std::wstring>& arguments) {
     if (arguments.size() == 1 && arguments[0] == L"check") return RunCheck();
     if (arguments.size() == 1 && arguments[0] == L"generate") return RunGenerate(false);
@@ -100,6 +161,7 @@ int RunCommandLine(const std::vector<std::wstring>& arguments) {
         return RunGenerate(true);
     }
     if (arguments.size() == 2 && arguments[0] == L"import") return RunImport(arguments[1]);
+    if (!arguments.empty() && arguments[0] == L"report") return RunReport({arguments.begin() + 1, arguments.end()});
     WriteStderr(kUsage);
     return kExitRefused;
 }

@@ -26,8 +26,14 @@ int RunGenerate(bool overwrite);
 // error, with the rows added so far).
 int RunImport(const std::wstring& file);
 
-// Dispatches "check", "generate [--overwrite]" and "import FILE"; prints the usage
-// on standard error and returns 1 for anything else.
+// The memory map of "./default.kiv", valid or not, without generating: options
+// "--format text" (the default) or "--format html", and "-o FILE" to write it to
+// FILE (UTF-8) instead of standard output. 0 when written; 1 for bad options; 3
+// when FILE cannot be written. Never writes "./default.kiv".
+int RunReport(const std::vector<std::wstring>& options);
+
+// Dispatches "check", "generate [--overwrite]", "import FILE" and "report ...";
+// prints the usage on standard error and returns 1 for anything else.
 int RunCommandLine(const std::vector<std::wstring>& arguments);
 
 }  // namespace velmora::cli

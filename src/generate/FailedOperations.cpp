@@ -26,4 +26,6 @@ void FailedOperations::fileNotMoved(const std::wstring& from, const std::wstring
     add(L"Unable to move " + from + L" to " + to);
 }
 
+void FailedOperations::fileNotWritten(const std::wstring& path) { add(L"Unable to write " + path); }
+
 }  // namespace velmora

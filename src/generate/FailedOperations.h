@@ -14,6 +14,7 @@ public:
     void folderNotRead(const std::wstring& path);
     void fileNotCopied(const std::wstring& from, const std::wstring& to);
     void fileNotMoved(const std::wstring& from, const std::wstring& to);
+    void fileNotWritten(const std::wstring& path);
     // A failure that a script or a later step describes in its own words.
     void reported(const std::wstring& line) { add(line); }
 

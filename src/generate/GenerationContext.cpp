@@ -22,15 +22,21 @@ void SummariseSecureProjects(const ProjectTable& projects, GenerationContext& co
     }
 }
 
+int NextBootRow(const ProjectEntry& project, const ProjectTable& projects) {
+    if (project.nextBoot.empty()) return -1;
+    for (int row = 0; row < projects.size(); ++row) {
+        if (projects.rows[static_cast<std::size_t>(row)].name == project.nextBoot) return row;
+    }
+    return -1;
+}
+
 NextBoot NextBootOf(const ProjectEntry& project, const ProjectTable& projects) {
     NextBoot next;
-    if (project.nextBoot.empty()) return next;
-    for (const ProjectEntry& candidate : projects.rows) {
-        if (candidate.name != project.nextBoot) continue;
-        next.address = ReadGeneratorHex(candidate.roBase);
-        next.nonSecure = IsSecureProject(candidate) ? 0 : 1;
-        return next;
-    }
+    const int row = NextBootRow(project, projects);
+    if (row < 0) return next;
+    const ProjectEntry& candidate = projects.rows[static_cast<std::size_t>(row)];
+    next.address = ReadGeneratorHex(candidate.roBase);
+    next.nonSecure = IsSecureProject(candidate) ? 0 : 1;
     return next;
 }
 

@@ -33,6 +33,10 @@ struct NextBoot {
     std::uint32_t nonSecure = 0;
 };
 
+// The row that the project's Next Boot names: the first from the top with that
+// name; -1 for an empty Next Boot or a name that no row has.
+int NextBootRow(const ProjectEntry& project, const ProjectTable& projects);
+
 // An empty Next Boot gives 0xFFFFFFFF and 0; otherwise the RO base of the first row
 // with that name and 1 when that row is not secure. A name that no row has (which
 // validation rules out) reads like an empty one.

@@ -87,16 +87,27 @@ SauPlan PlanSauRegions(const PartitionConfig& config) {
     return plan;
 }
 
+std::wstring SauAttributeText(const SauRegion& region) {
+    return region.nonSecureCallable ? L"non-secure callable" : L"non-secure";
+}
+
+std::wstring JoinedNames(const std::vector<std::wstring>& names) {
+    std::wstring text;
+    for (const std::wstring& name : names) {
+        if (!text.empty()) text += L", ";
+        text += name;
+    }
+    return text;
+}
+
+std::wstring SauOwnersText(const SauRegion& region) { return JoinedNames(region.owners); }
+
 std::wstring SauOverflowText(const SauPlan& plan) {
     if (plan.Fits()) return {};
-    std::wstring owners;
-    for (const SauRegion& region : plan.regions) {
-        for (const std::wstring& owner : region.owners) {
-            if (!owners.empty()) owners += L", ";
-            owners += owner;
-        }
-    }
-    return L"The NSC areas of the secure projects " + owners + L" need " +
+    std::vector<std::wstring> owners;
+    for (const SauRegion& region : plan.regions)
+        owners.insert(owners.end(), region.owners.begin(), region.owners.end());
+    return L"The NSC areas of the secure projects " + JoinedNames(owners) + L" need " +
            std::to_wstring(plan.regions.size()) +
            L" SAU regions together with the non-secure flash, SRAM and peripherals, but the "
            L"SAU has " +

@@ -45,6 +45,13 @@ struct SauPlan {
 // the narrowed range). A joined area that holds no whole granule gets no region.
 SauPlan PlanSauRegions(const PartitionConfig& config);
 
+// "non-secure callable" or "non-secure".
+std::wstring SauAttributeText(const SauRegion& region);
+
+// Names joined by ", ": the owners of one region, or of every region of a plan.
+std::wstring JoinedNames(const std::vector<std::wstring>& names);
+std::wstring SauOwnersText(const SauRegion& region);
+
 // The failure line of a plan that needs more regions than the SAU has, naming the
 // secure projects whose NSC areas caused it; empty when the plan fits.
 std::wstring SauOverflowText(const SauPlan& plan);

@@ -2,6 +2,7 @@
 
 #include "generate/BspReference.h"
 #include "generate/FailedOperations.h"
+#include "generate/GeneratedDocuments.h"
 #include "generate/GenerationContext.h"
 #include "generate/OutputFolder.h"
 #include "generate/ProjectGenerator.h"
@@ -100,6 +101,7 @@ GenerationResult TemplateGenerator::CreateTemplate() {
         result.scriptTraceback = generator.lastTraceback();
         return result;
     }
+    WriteGeneratedDocuments(config_, context, failures, result.warnings);
     result.failedOperations = failures.lines();
     result.outcome = CompletionOutcome(result);
     ShowCompletion(result);

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -14,6 +16,9 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #ifdef Q_OS_WIN
@@ -23,9 +28,12 @@
 
 #include "config/ConfigurationFile.h"
 #include "generate/ImportKeilProject.h"
+#include "generate/MemoryMap.h"
+#include "generate/MemoryMapHtml.h"
 #include "generate/TemplateGenerator.h"
 #include "model/PeripheralAttribution.h"
 #include "model/ProjectTableEditing.h"
+#include "platform/FileSystem.h"
 #include "ui/AppIcon.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CColorButton.h"
@@ -37,7 +45,9 @@
 #include "ui/MemoryTableModel.h"
 #include "ui/ProjectTableModel.h"
 #include "ui/QtFrontend.h"
+#include "ui/StatusLine.h"
 #include "ui/XomTableModel.h"
+#include "validate/ValidateConfiguration.h"
 
 namespace velmora::ui {
 
@@ -52,6 +62,7 @@ constexpr const wchar_t* kImportTitle = L"Choose Open file...";
 constexpr const wchar_t* kImportFilter =
     L"Keil Project(*.uvprojx) |*.uvprojx|All files(*.*)|*.*||";
 constexpr const wchar_t* kImportDefaultExtension = L".uvprojx";
+constexpr const wchar_t* kMemoryMapCaption = L"Memory map";
 
 // The peripheral grid in design pixels: ten columns from (180, 325), cells of 80 x 26.
 constexpr int kPeripheralLeft = 180;
@@ -97,7 +108,8 @@ QString EscapeMnemonics(QString text) { return text.replace(QLatin1Char('&'), QL
 CKIVDlg::CKIVDlg(Frontend* frontend, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      frontend_(frontend) {
+      frontend_(frontend),
+      urlOpener_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     if (!frontend_) {
         ownFrontend_ = std::make_unique<QtFrontend>(this);
         frontend_ = ownFrontend_.get();
@@ -128,10 +140,13 @@ CKIVDlg::CKIVDlg(Frontend* frontend, QWidget* parent)
     legendNonSecure_->setColors(kNonSecureColors);
     setWindowTitle(QStringLiteral("Velmora - v%1").arg(QString::fromWCharArray(kVersionText)));
     setTemplateTabOrder();
+    createStatusLine();
     exit_->setFocus(Qt::OtherFocusReason);
 }
 
 CKIVDlg::~CKIVDlg() {
+    // An editor's last commit below must not reach the line, which goes with them.
+    status_ = nullptr;
     // The views go while the tables exist: an editor that still has the focus
     // (the session ended with the dialog open) commits into them on its way out.
     delete client_;
@@ -179,6 +194,9 @@ void CKIVDlg::createMenu() {
     QAction* import = project->addAction(QStringLiteral("&Import Keil project..."));
     import->setProperty(kControlIdProperty, int(kCmdImportProject));
     connect(import, &QAction::triggered, this, &CKIVDlg::importProjectCommand);
+    QAction* map = project->addAction(QStringLiteral("&Memory map..."));
+    map->setProperty(kControlIdProperty, int(kCmdMemoryMap));
+    connect(map, &QAction::triggered, this, &CKIVDlg::showMemoryMap);
 }
 
 void CKIVDlg::addAboutItem() {
@@ -234,10 +252,49 @@ void CKIVDlg::createControls() {
     // Group boxes are frames behind the controls they hold, never over them.
     for (QWidget* group : groups) group->lower();
 
-    connect(templatePath_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { config_.templatePath = text.toStdWString(); });
-    connect(bspPath_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { config_.bspPath = text.toStdWString(); });
+    connect(templatePath_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        config_.templatePath = text.toStdWString();
+        scheduleStatusLine();
+    });
+    connect(bspPath_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        config_.bspPath = text.toStdWString();
+        scheduleStatusLine();
+    });
+}
+
+void CKIVDlg::createStatusLine() {
+    status_ = new StatusLine(client_);
+    status_->setGeometry(StatusLineRect());
+    status_->show();
+    statusTimer_ = new QTimer(this);
+    statusTimer_->setSingleShot(true);
+    statusTimer_->setInterval(0);
+    connect(statusTimer_, &QTimer::timeout, this, &CKIVDlg::refreshStatusLine);
+    for (QAbstractItemModel* model : {static_cast<QAbstractItemModel*>(projectModel_),
+                                      static_cast<QAbstractItemModel*>(xomModel_)}) {
+        connect(model, &QAbstractItemModel::dataChanged, this, &CKIVDlg::scheduleStatusLine);
+        connect(model, &QAbstractItemModel::rowsInserted, this, &CKIVDlg::scheduleStatusLine);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &CKIVDlg::scheduleStatusLine);
+        connect(model, &QAbstractItemModel::modelReset, this, &CKIVDlg::scheduleStatusLine);
+    }
+    refreshStatusLine();
+}
+
+void CKIVDlg::scheduleStatusLine() {
+    if (status_) statusTimer_->start();
+}
+
+void CKIVDlg::refreshStatusLine() {
+    if (!status_) return;
+    // Asked afresh every time: the BSP folder may have been made or removed since.
+    status_->showResult(FindFirstValidationError(config_, FileSystemPathQuery()),
+                        config_.projects.size());
+}
+
+void CKIVDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Back from another window, where the BSP folder may have changed.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) scheduleStatusLine();
 }
 
 QWidget* CKIVDlg::createTemplateControl(const TemplateControl& item) {
@@ -484,11 +541,13 @@ void CKIVDlg::createPeripheralButtons() {
 void CKIVDlg::applyFlashBoundary(int position) {
     if (!flashApplied_.takeIfChanged(position)) return;
     updateFlashSplit();
+    scheduleStatusLine();
 }
 
 void CKIVDlg::applySramBoundary(int position) {
     if (!sramApplied_.takeIfChanged(position)) return;
     updateSramSplit();
+    scheduleStatusLine();
 }
 
 void CKIVDlg::updateFlashSplit() {
@@ -552,6 +611,7 @@ void CKIVDlg::togglePeripheral(int commandId) {
         CColorButton* button = peripheralButton(row);
         if (button) button->setColors(ColorsForState(config_.peripherals[static_cast<std::size_t>(row)].state));
     }
+    scheduleStatusLine();
 }
 
 void CKIVDlg::onProjectGridPressed(const QModelIndex& index) {
@@ -629,6 +689,33 @@ void CKIVDlg::browseTemplatePath() {
     const std::optional<std::wstring> folder =
         frontend_->pickFolder(kFolderPickerTitle, templatePath_->text().toStdWString(), true);
     if (folder) templatePath_->setText(QString::fromStdWString(*folder));
+}
+
+void CKIVDlg::showMemoryMap() {
+    // The map shows what the cells hold, including a text still in its editor.
+    commitOpenEditors();
+    const MemoryMap map =
+        BuildMemoryMap(config_, FindFirstValidationError(config_, FileSystemPathQuery()));
+    if (!mapFolder_) mapFolder_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/velmora-map-XXXXXX"));
+    if (!mapFolder_->isValid()) {
+        mapFolder_.reset();
+        showMapProblem(L"Unable to create a temporary folder for the memory map.");
+        return;
+    }
+    const QString file = mapFolder_->filePath(QStringLiteral("MemoryMap.html"));
+    if (!fs::WriteFileAtomically(fs::ToPath(file.toStdWString()), MemoryMapHtml(map))) {
+        showMapProblem(L"Unable to write the memory map to " +
+                       QDir::toNativeSeparators(file).toStdWString());
+        return;
+    }
+    if (!urlOpener_(QUrl::fromLocalFile(file))) {
+        showMapProblem(L"Unable to open the memory map in a browser: " +
+                       QDir::toNativeSeparators(file).toStdWString());
+    }
+}
+
+void CKIVDlg::showMapProblem(const std::wstring& text) {
+    frontend_->message(text, kMemoryMapCaption, MessageIcon::Warning, MessageButtons::Ok);
 }
 
 void CKIVDlg::showAbout() {

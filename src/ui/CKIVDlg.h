@@ -5,6 +5,7 @@
 // of closing.
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,6 +22,9 @@ class QMenuBar;
 class QPushButton;
 class QSlider;
 class QTableView;
+class QTemporaryDir;
+class QTimer;
+class QUrl;
 
 namespace velmora::ui {
 
@@ -31,6 +35,7 @@ class ImageCellDelegate;
 class LineEditDelegate;
 class MemoryTableModel;
 class ProjectTableModel;
+class StatusLine;
 class XomTableModel;
 struct TemplateControl;
 
@@ -59,6 +64,12 @@ public:
     ProjectTableModel* projectModel() const { return projectModel_; }
     XomTableModel* xomModel() const { return xomModel_; }
     MemoryTableModel* memoryModel() const { return memoryModel_; }
+    StatusLine* statusLine() const { return status_; }
+
+    // How a document is handed to the desktop (a browser for the memory map);
+    // QDesktopServices::openUrl unless a test records it. Returns false on failure.
+    using UrlOpener = std::function<bool(const QUrl&)>;
+    void setUrlOpener(UrlOpener opener) { urlOpener_ = std::move(opener); }
 
     // Command IDOK: saves and closes only while the Exit button has the focus.
     void exitCommand();
@@ -77,8 +88,15 @@ public:
     // Commands 2000..2100.
     void togglePeripheral(int commandId);
     void showAbout();
+    // Our "Memory map..." command: the map of the configuration as it stands,
+    // written to a temporary file that is handed to the desktop's browser.
+    void showMemoryMap();
+    // Runs validation for the status line once the current event is done; any
+    // number of edits in one event cost one run.
+    void scheduleStatusLine();
 
 protected:
+    void changeEvent(QEvent* event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif
@@ -115,6 +133,9 @@ private:
     void commitOpenEditors();
     void saveConfiguration();
     void showPathsOfConfiguration();
+    void createStatusLine();
+    void refreshStatusLine();
+    void showMapProblem(const std::wstring& text);
 
     int scaled(int designValue, float scale) const;
     void registerControl(QWidget* widget, int id);
@@ -148,6 +169,11 @@ private:
     QPushButton* browseTemplate_ = nullptr;
     QLabel* logo_ = nullptr;
     std::vector<CColorButton*> peripheralButtons_;
+    StatusLine* status_ = nullptr;
+    QTimer* statusTimer_ = nullptr;
+    UrlOpener urlOpener_;
+    // The memory map's folder: private to this user, removed with the dialog.
+    std::unique_ptr<QTemporaryDir> mapFolder_;
 
     ProjectTableModel* projectModel_ = nullptr;
     XomTableModel* xomModel_ = nullptr;

@@ -60,6 +60,10 @@ QRect DialogUnitsToPixels(int x, int y, int w, int h) {
     return QRect(left, top, ToPixels(x + w) - left, ToPixels(y + h) - top);
 }
 
+QRect StatusLineRect() {
+    return DialogUnitsToPixels(kStatusLineX, kStatusLineY, kStatusLineWidth, kStatusLineHeight);
+}
+
 int CaptionRoom(const TemplateControl& label) {
     const QRect box = PixelRect(label);
     int left = box.left();

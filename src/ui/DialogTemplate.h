@@ -35,6 +35,7 @@ enum ControlId : int {
     kCmdAbout = 0x10,
     kCmdAddNewProject = 32772,
     kCmdImportProject = 32775,
+    kCmdMemoryMap = 32776,  // ours: "Memory map..." in the Project menu
 };
 
 enum class ControlKind {
@@ -71,6 +72,15 @@ inline constexpr int kDesignWindowHeight = 625;
 
 // Edges are converted separately so neighbouring controls stay neighbours.
 QRect DialogUnitsToPixels(int x, int y, int w, int h);
+
+// The status line, in dialog units: the free strip of the bottom row between the
+// legend's "Non-secure" (which ends at 226) and the Exit button (at 527), a few
+// units clear of both.
+inline constexpr int kStatusLineX = 230;
+inline constexpr int kStatusLineY = 366;
+inline constexpr int kStatusLineWidth = 293;
+inline constexpr int kStatusLineHeight = 14;
+QRect StatusLineRect();
 
 // The pixel width a static caption may fill: its box, less the part that another
 // visible control (group boxes aside) covers, less a small gap to that control's

@@ -8,8 +8,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -91,6 +94,20 @@ inline std::unique_ptr<WhenShown> UseNextPopupMenu(QStringList& texts, const QSt
                              menu->close();
                          }
                      });
+}
+
+// Opens the cell's edit box, focuses it and types text into it, leaving the
+// editor open; false when no edit box opened.
+inline bool TypeIntoOpenEditor(QTableView* view, int row, int column, const QString& text) {
+    const QModelIndex cell = view->model()->index(row, column);
+    view->setCurrentIndex(cell);
+    view->edit(cell);
+    auto* editor = qobject_cast<QLineEdit*>(view->indexWidget(cell));
+    if (!editor) return false;
+    editor->setFocus();
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    return true;
 }
 
 // Bounding box of the pixels of exactly this colour within area.

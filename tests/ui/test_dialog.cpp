@@ -167,15 +167,8 @@ void DialogTest::rightClickCell(QTableView* view, int row, int column) {
 }
 
 void DialogTest::typeIntoOpenEditor(QTableView* view, int row, int column, const QString& text) {
-    const QModelIndex cell = view->model()->index(row, column);
-    view->setCurrentIndex(cell);
-    view->edit(cell);
-    auto* editor = qobject_cast<QLineEdit*>(view->indexWidget(cell));
-    QVERIFY(editor);
-    editor->setFocus();
-    editor->selectAll();
-    QTest::keyClicks(editor, text);
-    QVERIFY(cell.data().toString() != text);  // still only in the editor
+    QVERIFY(test::TypeIntoOpenEditor(view, row, column, text));
+    QVERIFY(view->model()->index(row, column).data().toString() != text);  // still only in the editor
 }
 
 void DialogTest::writeImportScript(const std::string& body) { dir_->writeFile("ldp.lua", body); }
@@ -322,9 +315,13 @@ void DialogTest::menus() {
     QCOMPARE(add->text(), QStringLiteral("&Add new project"));
     QMenu* project = bar->actions().first()->menu();
     QVERIFY(project);
-    QCOMPARE(project->actions().size(), 2);
+    QAction* map = dialog_->menuCommand(ui::kCmdMemoryMap);
+    QVERIFY(map);
+    QCOMPARE(map->text(), QStringLiteral("&Memory map..."));
+    QCOMPARE(project->actions().size(), 3);
     QCOMPARE(project->actions().at(0), add);
     QCOMPARE(project->actions().at(1), import);
+    QCOMPARE(project->actions().at(2), map);
     // No system menu to extend here: the About item is in the menu bar.
     QAction* about = dialog_->menuCommand(ui::kCmdAbout);
     QVERIFY(about);
