@@ -81,7 +81,7 @@ TEST(MemoryMapModel, RegionsOfAValidConfiguration) {
     ASSERT_NE(xom, nullptr);
     EXPECT_EQ(xom->xomIndex, 0);
     EXPECT_EQ(map.unusedXom.size(), 3u);
-    EXPECT_EQ(map.sau.regions.size(), 3u);
+    EXPECT_EQ(map.sau.regions.size(), 4u) << "NSC, non-secure flash, SRAM and peripherals";
     ASSERT_EQ(map.boot.size(), 1u);
     EXPECT_EQ(map.boot[0].to, 1);
 }
