@@ -80,8 +80,8 @@ end
 
 local function edit_uvprojx()
   local path = H.join(KEIL, PRJ .. ".uvprojx")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   local g = s:find("<Groups>", 1, true) or #s + 1
   local head, tail = s:sub(1, g - 1), s:sub(g)
 
@@ -121,16 +121,16 @@ end
 
 local function edit_uvoptx()
   local path = H.join(KEIL, PRJ .. ".uvoptx")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   s = s:gsub("(<Target>%s*<TargetName>)[^<]*(</TargetName>)", "%1" .. H.resc(H.xesc(PRJ)) .. "%2", 1)
   H.writeall(path, s)
 end
 
 local function edit_scatter()
   local path = H.join(KEIL, "nonsecure.sct")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   s = H.set_define(s, "NS_ROM_BASE", H.HX(RO))
   s = H.set_define(s, "NS_ROM_SIZE", H.HX(ROSIZE))
   s = H.set_define(s, "NS_RAM_BASE", H.HX(RW))
@@ -143,8 +143,8 @@ end
 
 local function edit_icf()
   local path = H.join(IAR, "nonsecure.icf")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   local function sym(name, v)
     local r, n = s:gsub("(define%s+symbol%s+" .. name .. "%s*=%s*)0[xX]%x+", "%1" .. H.HX(v), 1)
     if n == 0 then print("no symbol " .. name .. " in " .. path) end
@@ -162,8 +162,8 @@ end
 
 local function edit_ewp()
   local path = H.join(IAR, PRJ .. ".ewp")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   s = H.set_iar_option(s, "TrustZone", "1")
   s = H.set_iar_option(s, "TrustZoneModes", "1")
   s = H.set_iar_option(s, "IlinkOutputFile", PRJ .. ".out")
@@ -195,15 +195,15 @@ end
 
 local function edit_project_eww()
   local path = H.join(IAR, PRJ .. ".eww")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   s = s:gsub("(<path>%$WS_DIR%$\\)[^<]*(%.ewp</path>)", "%1" .. H.resc(H.xesc(PRJ)) .. "%2", 1)
   H.writeall(path, s)
 end
 
 local function edit_main()
-  local s = H.readall(fmain)
-  if not s then print("missing " .. fmain) return end
+  local s = H.read_required(fmain)
+  if not s then return end
   s = s:gsub("(image of the project )[%w_]+", "%1" .. H.resc(PRJ), 1)
   s = H.set_define(s, "NEXT_BOOT_BASE", H.HX(BOOT) .. "UL")
   local includes, calls = {}, {}

@@ -26,4 +26,21 @@ void FailedOperations::fileNotMoved(const std::wstring& from, const std::wstring
     add(L"Unable to move " + from + L" to " + to);
 }
 
+void FailedOperations::notWrittenThroughLink(const std::wstring& path) {
+    add(L"Refused to write " + path + L": a symbolic link or a special file is in the way");
+}
+
+void FailedOperations::notCopiedThroughLink(const std::wstring& from, const std::wstring& to) {
+    add(L"Refused to copy " + from + L" to " + to +
+        L": a symbolic link or a special file is in the way");
+}
+
+void FailedOperations::entryNotCopied(const std::wstring& path) {
+    add(L"Skipped " + path + L": not a regular file or folder");
+}
+
+void FailedOperations::loopNotCopied(const std::wstring& path) {
+    add(L"Skipped " + path + L": the folder leads back to a folder that holds it");
+}
+
 }  // namespace velmora

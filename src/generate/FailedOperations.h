@@ -14,6 +14,13 @@ public:
     void folderNotRead(const std::wstring& path);
     void fileNotCopied(const std::wstring& from, const std::wstring& to);
     void fileNotMoved(const std::wstring& from, const std::wstring& to);
+    // A link or a special file (pipe, device) in the output folder, where a write,
+    // a rename or a removal would have gone through it.
+    void notWrittenThroughLink(const std::wstring& path);
+    void notCopiedThroughLink(const std::wstring& from, const std::wstring& to);
+    // Template entries the copy leaves out.
+    void entryNotCopied(const std::wstring& path);
+    void loopNotCopied(const std::wstring& path);
     // A failure that a script or a later step describes in its own words.
     void reported(const std::wstring& line) { add(line); }
 
