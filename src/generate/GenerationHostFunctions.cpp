@@ -26,25 +26,28 @@ const char* ReasonOf(fs::Confined result) {
     switch (result) {
         case fs::Confined::Done: break;
         case fs::Confined::Missing: return "no such file or folder";
-        case fs::Confined::Refused:
-            return "a symbolic link or a special file is in the way, or the path lies outside "
-                   "the output folder";
+        case fs::Confined::Refused: return "a symbolic link or a special file is in the way";
         case fs::Confined::Failed:
             return "the system refused it (full disk, no permission, read-only file or I/O error)";
     }
     return "";
 }
 
-// Stack effect: true, or nil and the reason. Returns the number of results.
-int PushOutcome(lua_State* state, fs::Confined result) {
-    if (result == fs::Confined::Done) {
-        lua_pushboolean(state, 1);
-        return 1;
-    }
+// Stack effect: nil and the reason. Returns the number of results.
+int PushFailure(lua_State* state, const char* reason) {
     lua_pushnil(state);
-    lua_pushstring(state, ReasonOf(result));
+    lua_pushstring(state, reason);
     return 2;
 }
+
+// Stack effect: true, or nil and the reason. Returns the number of results.
+int PushOutcome(lua_State* state, fs::Confined result) {
+    if (result != fs::Confined::Done) return PushFailure(state, ReasonOf(result));
+    lua_pushboolean(state, 1);
+    return 1;
+}
+
+constexpr const char* kOutside = "the path lies outside the output folder";
 
 fs::Confined ReadOutside(const fs::Path& path, std::string& bytes) {
     switch (fs::ReadRegularFile(path, bytes)) {
@@ -76,13 +79,17 @@ int ScriptReadFile(lua_State* state) {
 int ScriptWriteFile(lua_State* state) {
     const fs::Path path = fs::ToPath(TextArgument(state));
     const std::string bytes = BytesArgument(state, 2);
-    return PushOutcome(state, fs::WriteBelow(fs::ToPath(ReportsOf(state).outputFolder), path, bytes));
+    const fs::Path root = fs::ToPath(ReportsOf(state).outputFolder);
+    if (!fs::LiesBelow(root, path)) return PushFailure(state, kOutside);
+    return PushOutcome(state, fs::WriteBelow(root, path, bytes));
 }
 
 // removefile(path): true, or nil and the reason.
 int ScriptRemoveFile(lua_State* state) {
     const fs::Path path = fs::ToPath(TextArgument(state));
-    return PushOutcome(state, fs::RemoveBelow(fs::ToPath(ReportsOf(state).outputFolder), path));
+    const fs::Path root = fs::ToPath(ReportsOf(state).outputFolder);
+    if (!fs::LiesBelow(root, path)) return PushFailure(state, kOutside);
+    return PushOutcome(state, fs::RemoveBelow(root, path));
 }
 
 // fail(text): no results.

@@ -231,7 +231,6 @@ Confined WriteAt(const Place& place, const std::string& bytes, std::optional<mod
         ::unlinkat(folder, temp.c_str(), 0);
         return Confined::Failed;
     }
-    (void)::fsync(folder);
     RemoveStaleTemporaries(place);
     return Confined::Done;
 }
