@@ -174,5 +174,42 @@ TEST_F(CliFaults, DamagedProjectFilesAreRestoredWhole) {
     EXPECT_EQ(test::SnapshotTree(out()), clean);
 }
 
+#ifndef _WIN32
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// An import names a pipe or a device, as the project file or as the scatter file
+// the project links with: ldp.lua reads through readfile, which refuses them at
+// once, so the import ends instead of hanging, with what could be read.
+TEST_F(CliFaults, ImportsNeverReadPipesOrDevices) {
+    ASSERT_EQ(generate(false).rc, cli::kExitSuccess);
+    const stdfs::path project = out() / "SecureApp" / "KEIL" / "SecureApp.uvprojx";
+    stdfs::remove(out() / "SecureApp" / "KEIL" / "secure.sct");
+    ASSERT_EQ(::mkfifo((out() / "SecureApp" / "KEIL" / "secure.sct").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(dir_.file("pipe.uvprojx").c_str(), 0600), 0);
+    struct Case {
+        const char* name;
+        stdfs::path file;
+        std::size_t secureAppRows;  // in the saved configuration afterwards
+    };
+    const std::vector<Case> cases = {
+        {"project file is a pipe", dir_.file("pipe.uvprojx"), 1},
+        {"project file is a device", "/dev/zero", 1},
+        {"scatter file is a pipe", project, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::testing::internal::CaptureStdout();
+        const int rc = run({L"import", c.file.wstring()});
+        const std::string said = ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(rc, cli::kExitSuccess) << said;
+        EXPECT_EQ(Count(dir_.readFile("default.kiv"), "NAME=SecureApp\r\n"), c.secureAppRows);
+    }
+}
+#endif
+
 }  // namespace
 }  // namespace velmora

@@ -7,14 +7,14 @@
 #
 #   interrupted_generation.sh VELMORA_CLI WORKSPACE
 #
-# VELMORA_FAULT_SECONDS bounds the time spent on kills (default 240); the kill
+# VELMORA_FAULT_SECONDS bounds the time spent on kills (default 120); the kill
 # points are spread over the generation's file writes. Exits 77 (skipped) when
 # strace cannot trace here.
 set -u
 
 cli=${1:?usage: interrupted_generation.sh VELMORA_CLI WORKSPACE}
 workspace=${2:?usage: interrupted_generation.sh VELMORA_CLI WORKSPACE}
-budget=${VELMORA_FAULT_SECONDS:-240}
+budget=${VELMORA_FAULT_SECONDS:-120}
 cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
 
 command -v strace >/dev/null || { echo "strace is not installed"; exit 77; }
