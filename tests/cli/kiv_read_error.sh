@@ -10,15 +10,7 @@ set -u
 
 cli=${1:?usage: kiv_read_error.sh VELMORA_CLI WORKSPACE}
 workspace=${2:?usage: kiv_read_error.sh VELMORA_CLI WORKSPACE}
-cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
-
-command -v strace >/dev/null || { echo "strace is not installed"; exit 77; }
-strace -f -o /dev/null -e trace=none true 2>/dev/null || { echo "strace cannot trace here"; exit 77; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -R "$workspace/." "$work/"
-cd "$work"
+. "$(dirname "$0")/../support/fault_workspace.sh"
 {
     cat default.kiv
     printf '[LATE]\r\n'

@@ -15,15 +15,7 @@ set -u
 cli=${1:?usage: interrupted_generation.sh VELMORA_CLI WORKSPACE}
 workspace=${2:?usage: interrupted_generation.sh VELMORA_CLI WORKSPACE}
 budget=${VELMORA_FAULT_SECONDS:-120}
-cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
-
-command -v strace >/dev/null || { echo "strace is not installed"; exit 77; }
-strace -f -o /dev/null -e trace=none true 2>/dev/null || { echo "strace cannot trace here"; exit 77; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -R "$workspace/." "$work/"
-cd "$work"
+. "$(dirname "$0")/../support/fault_workspace.sh"
 out=$(sed -n 's/^TEMPLATE_PATH=//p' default.kiv | tr -d '\r')
 failures=0
 
