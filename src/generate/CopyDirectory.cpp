@@ -84,12 +84,8 @@ void CopyOneFile(CopyWalk& walk, const std::wstring& source, const std::wstring&
     Trace(L"file " + name);
     const std::wstring from = Child(source, name);
     const std::wstring to = Child(destination, name);
-    switch (fs::CopyIntoBelow(fs::ToPath(from), fs::ToPath(walk.root), fs::ToPath(to))) {
-        case fs::Confined::Done: break;
-        case fs::Confined::Refused: walk.failures.notCopiedThroughLink(from, to); break;
-        case fs::Confined::Missing:
-        case fs::Confined::Failed: walk.failures.fileNotCopied(from, to); break;
-    }
+    walk.failures.copied(fs::CopyIntoBelow(fs::ToPath(from), fs::ToPath(walk.root), fs::ToPath(to)),
+                         from, to);
     Trace(L"Copy file " + from + L" to " + to);
 }
 

@@ -35,6 +35,15 @@ void FailedOperations::notCopiedThroughLink(const std::wstring& from, const std:
         L": a symbolic link or a special file is in the way");
 }
 
+void FailedOperations::copied(fs::Confined result, const std::wstring& from, const std::wstring& to) {
+    switch (result) {
+        case fs::Confined::Done: break;
+        case fs::Confined::Refused: notCopiedThroughLink(from, to); break;
+        case fs::Confined::Missing:
+        case fs::Confined::Failed: fileNotCopied(from, to); break;
+    }
+}
+
 void FailedOperations::entryNotCopied(const std::wstring& path) {
     add(L"Skipped " + path + L": not a regular file or folder");
 }

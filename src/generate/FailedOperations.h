@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ConfinedFiles.h"
+
 namespace velmora {
 
 class FailedOperations {
@@ -18,6 +20,8 @@ public:
     // a rename or a removal would have gone through it.
     void notWrittenThroughLink(const std::wstring& path);
     void notCopiedThroughLink(const std::wstring& from, const std::wstring& to);
+    // The failure, if any, of a copy into the output folder that gave result.
+    void copied(fs::Confined result, const std::wstring& from, const std::wstring& to);
     // Template entries the copy leaves out.
     void entryNotCopied(const std::wstring& path);
     void loopNotCopied(const std::wstring& path);

@@ -78,7 +78,9 @@ ProjectGenerator::EarlierFile ProjectGenerator::Inspect(const std::wstring& path
         case fs::ConfinedKind::RegularFile: break;
     }
     std::string bytes;
-    if (fs::ReadBelow(root, fs::ToPath(path), bytes) == fs::Confined::Done &&
+    // A file that cannot be read cannot be judged: it is kept, and the script that
+    // edits it reports it.
+    if (fs::ReadBelow(root, fs::ToPath(path), bytes) != fs::Confined::Done ||
         LooksWhole(fs::ToText(fs::ToPath(path).filename()), bytes)) {
         return EarlierFile::Whole;
     }
@@ -90,37 +92,38 @@ ProjectGenerator::EarlierFile ProjectGenerator::Inspect(const std::wstring& path
 void ProjectGenerator::MoveProjectFiles(const std::wstring& project,
                                         const std::wstring& templateName,
                                         const std::wstring& mainFileName) {
-    const fs::Path root = fs::ToPath(context_.outputFolder);
     for (const FileMove& move :
          ProjectFileMoves(context_.outputFolder, project, templateName, mainFileName)) {
-        // A project named like the template keeps the copy; a file the template does
-        // not have is the template's choice.
-        if (move.from == move.to) continue;
-        if (fs::KindBelow(root, fs::ToPath(move.from)) == fs::ConfinedKind::Missing) continue;
-        const EarlierFile earlier = Inspect(move.to);
-        // The second run's rule: the project's own file stays and its script edits it.
-        if (earlier == EarlierFile::Whole) continue;
-        if (earlier == EarlierFile::InTheWay) {
-            failures_.notWrittenThroughLink(move.to);
-            continue;
-        }
-        const bool replace = earlier == EarlierFile::Damaged;
-        switch (fs::MoveBelow(root, fs::ToPath(move.from), fs::ToPath(move.to), replace)) {
-            case fs::Confined::Done: break;
-            case fs::Confined::Refused: failures_.notWrittenThroughLink(move.from); break;
-            case fs::Confined::Missing:
-            case fs::Confined::Failed: failures_.fileNotMoved(move.from, move.to); break;
-        }
+        MoveProjectFile(move);
+    }
+}
+
+void ProjectGenerator::MoveProjectFile(const FileMove& move) {
+    const fs::Path root = fs::ToPath(context_.outputFolder);
+    // A project named like the template keeps the copy; a file the template does not
+    // have is the template's choice.
+    if (move.from == move.to) return;
+    if (fs::KindBelow(root, fs::ToPath(move.from)) == fs::ConfinedKind::Missing) return;
+    const EarlierFile earlier = Inspect(move.to);
+    // The second run's rule: the project's own file stays and its script edits it.
+    if (earlier == EarlierFile::Whole) return;
+    if (earlier == EarlierFile::InTheWay) {
+        failures_.notWrittenThroughLink(move.to);
+        return;
+    }
+    const bool replace = earlier == EarlierFile::Damaged;
+    switch (fs::MoveBelow(root, fs::ToPath(move.from), fs::ToPath(move.to), replace)) {
+        case fs::Confined::Done: break;
+        case fs::Confined::Refused: failures_.notWrittenThroughLink(move.from); break;
+        case fs::Confined::Missing:
+        case fs::Confined::Failed: failures_.fileNotMoved(move.from, move.to); break;
     }
 }
 
 void ProjectGenerator::CopyReplacing(const std::wstring& from, const std::wstring& to) {
-    switch (fs::CopyIntoBelow(fs::ToPath(from), fs::ToPath(context_.outputFolder), fs::ToPath(to))) {
-        case fs::Confined::Done: break;
-        case fs::Confined::Refused: failures_.notCopiedThroughLink(from, to); break;
-        case fs::Confined::Missing:
-        case fs::Confined::Failed: failures_.fileNotCopied(from, to); break;
-    }
+    failures_.copied(
+        fs::CopyIntoBelow(fs::ToPath(from), fs::ToPath(context_.outputFolder), fs::ToPath(to)),
+        from, to);
 }
 
 void ProjectGenerator::SetXomRegions(ScriptHost& host, const ProjectEntry& project) {

@@ -7,6 +7,7 @@
 #include "generate/GenerationContext.h"
 #include "generate/GenerationHostFunctions.h"
 #include "generate/ScriptHost.h"
+#include "generate/TemplatePaths.h"
 #include "model/Frontend.h"
 #include "model/PartitionConfig.h"
 
@@ -47,6 +48,7 @@ private:
     void CopyTemplate(const wchar_t* templateFolder, const std::wstring& project);
     void MoveProjectFiles(const std::wstring& project, const std::wstring& templateName,
                           const std::wstring& mainFileName);
+    void MoveProjectFile(const FileMove& move);
     void CopyReplacing(const std::wstring& from, const std::wstring& to);
     void SetXomRegions(ScriptHost& host, const ProjectEntry& project);
     bool OpenState(ScriptHost& host);
