@@ -11,12 +11,10 @@ local function say(...)
   if type(dbg) == "function" then dbg(...) else print(...) end
 end
 
+-- The host's readfile reads regular files only: a pipe or a device named by the
+-- project cannot hang the import.
 local function readall(path)
-  local f = io.open(path, "rb")
-  if not f then return nil end
-  local s = f:read("*a")
-  f:close()
-  return s
+  return readfile(path)
 end
 
 local function unescape(t)

@@ -85,8 +85,8 @@ end
 
 local function edit_uvprojx()
   local path = H.join(KEIL, PRJ .. ".uvprojx")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   local g = s:find("<Groups>", 1, true) or #s + 1
   local head, tail = s:sub(1, g - 1), s:sub(g)
 
@@ -127,8 +127,8 @@ end
 
 local function edit_uvoptx()
   local path = H.join(KEIL, PRJ .. ".uvoptx")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   s = s:gsub("(<Target>%s*<TargetName>)[^<]*(</TargetName>)", "%1" .. H.resc(H.xesc(PRJ)) .. "%2", 1)
   s = H.set_keil_flash_algorithm(s, FLASH_TOOLS.keil, 0x10000000)
   H.writeall(path, s)
@@ -136,8 +136,8 @@ end
 
 local function edit_scatter()
   local path = H.join(KEIL, "nonsecure.sct")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   s = H.set_define(s, "NS_ROM_BASE", H.HX(RO))
   s = H.set_define(s, "NS_ROM_SIZE", H.HX(ROSIZE))
   s = H.set_define(s, "NS_RAM_BASE", H.HX(RW))
@@ -151,8 +151,8 @@ end
 
 local function edit_icf()
   local path = H.join(IAR, "nonsecure.icf")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   local function sym(name, v)
     local r, n = s:gsub("(define%s+symbol%s+" .. name .. "%s*=%s*)0[xX]%x+", "%1" .. H.HX(v), 1)
     if n == 0 then warn("no symbol " .. name .. " in " .. path) end
@@ -171,8 +171,8 @@ end
 
 local function edit_ewp()
   local path = H.join(IAR, PRJ .. ".ewp")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   -- A non-secure image is built without the secure-state extensions and writes no
   -- import library.
   s = H.set_iar_option(s, "IExtraOptions", H.replace_options(H.iar_states(s, "IExtraOptions") or {},
@@ -208,22 +208,22 @@ end
 -- C-SPY downloads only through a flash loader of the BSP.
 local function edit_ewd()
   local path = H.join(IAR, PRJ .. ".ewd")
-  local s = H.readall(path)
-  if not s then fail("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   H.writeall(path, H.set_iar_download(s, FLASH_TOOLS.iar))
 end
 
 local function edit_project_eww()
   local path = H.join(IAR, PRJ .. ".eww")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   s = s:gsub("(<path>%$WS_DIR%$\\)[^<]*(%.ewp</path>)", "%1" .. H.resc(H.xesc(PRJ)) .. "%2", 1)
   H.writeall(path, s)
 end
 
 local function edit_main()
-  local s = H.readall(fmain)
-  if not s then print("missing " .. fmain) return end
+  local s = H.read_required(fmain)
+  if not s then return end
   s = s:gsub("(image of the project )[%w_]+", "%1" .. H.resc(PRJ), 1)
   s = H.set_define(s, "NEXT_BOOT_BASE", H.HX(BOOT) .. "UL")
   local includes, calls = {}, {}

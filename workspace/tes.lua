@@ -111,8 +111,8 @@ end
 
 local function edit_uvprojx()
   local path = H.join(KEIL, PRJ .. ".uvprojx")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   local g = s:find("<Groups>", 1, true) or #s + 1
   local head, tail = s:sub(1, g - 1), s:sub(g)
 
@@ -155,8 +155,8 @@ end
 
 local function edit_uvoptx()
   local path = H.join(KEIL, PRJ .. ".uvoptx")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   s = s:gsub("(<Target>%s*<TargetName>)[^<]*(</TargetName>)", "%1" .. H.resc(H.xesc(PRJ)) .. "%2", 1)
   -- The initialization file loads the images; the debugger must not load one itself.
   s = H.set_tag(s, "tLdApp", "0", 1)
@@ -206,8 +206,8 @@ end
 
 local function edit_scatter()
   local path = fscatter or H.join(KEIL, "secure.sct")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   s = H.set_define(s, "S_ROM_BASE", H.HX(RO))
   s = H.set_define(s, "S_ROM_SIZE", H.HX(ROSIZE))
   s = H.set_define(s, "S_NSC_BASE", H.HX(VENEER_BASE))
@@ -223,8 +223,8 @@ end
 
 local function edit_icf()
   local path = H.join(IAR, "secure.icf")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   local function sym(name, v)
     local r, n = s:gsub("(define%s+symbol%s+" .. name .. "%s*=%s*)0[xX]%x+", "%1" .. H.HX(v), 1)
     if n == 0 then warn("no symbol " .. name .. " in " .. path) end
@@ -245,8 +245,8 @@ end
 
 local function edit_ewp()
   local path = H.join(IAR, PRJ .. ".ewp")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   -- The compiler's secure-state extensions and the import library, as command-line
   -- options: the project format of the template has no TrustZone settings of its own.
   s = H.set_iar_option(s, "IExtraOptionsCheck", "1")
@@ -281,8 +281,8 @@ end
 -- debugs the whole chain; it has room for three.
 local function edit_ewd()
   local path = H.join(IAR, PRJ .. ".ewd")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   for n = 1, 3 do
     local image = CHAIN[n]
     s = H.set_iar_option(s, "OCImagesUse" .. n, image and "1" or "0")
@@ -302,8 +302,8 @@ end
 
 local function edit_project_eww()
   local path = H.join(IAR, PRJ .. ".eww")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   s = s:gsub("(<path>%$WS_DIR%$\\)[^<]*(%.ewp</path>)", "%1" .. H.resc(H.xesc(PRJ)) .. "%2", 1)
   H.writeall(path, s)
 end
@@ -315,8 +315,8 @@ local function rename_template_entry(s)
 end
 
 local function edit_main()
-  local s = H.readall(fmain)
-  if not s then print("missing " .. fmain) return end
+  local s = H.read_required(fmain)
+  if not s then return end
   s = s:gsub("(image of the project )[%w_]+", "%1" .. H.resc(PRJ), 1)
   s = rename_template_entry(s)
   s = H.set_define(s, "NEXT_BOOT_BASE", H.HX(NEXT_BOOT) .. "UL")
@@ -332,8 +332,8 @@ local function write_nsc_header()
   local dir = H.join(DIR, "nsclib")
   local template = H.join(dir, "Secure_nsc.h")
   local target = H.join(dir, NSC_HEADER)
-  local s = H.readall(target) or H.readall(template)
-  if not s then print("missing " .. template) return end
+  local s = H.read_kept(target) or H.read_required(template)
+  if not s then return end
   -- The exact name: two projects may differ only in case.
   local guard = PRJ .. "_NSC_H"
   s = s:gsub("(secure image )[%w_]+", "%1" .. H.resc(PRJ), 1)
@@ -355,8 +355,8 @@ end
 -- every slot is off and the header stops the build with its reason.
 local function edit_partition()
   local path = fpartition or H.join(fpath, "partition_V6048.h")
-  local s = H.readall(path)
-  if not s then print("missing " .. path) return end
+  local s = H.read_required(path)
+  if not s then return end
   s = H.set_define(s, "SAU_REGIONS_OVERFLOW", SAU and "0" or "1")
   for n = 0, 7 do
     local r = SAU and SAU[n + 1]

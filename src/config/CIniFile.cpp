@@ -99,8 +99,9 @@ bool CIniFile::Read() {
     const fs::Path file = fs::ToPath(path);
     if (!fs::Exists(file)) return false;
     std::string bytes;
-    // A folder of that name exists but is no file that could be opened.
-    if (fs::IsDirectory(file) || !fs::ReadFileBytes(file, bytes)) {
+    // A folder, a pipe or a device of that name is no file that could be opened. A
+    // read that fails part-way keeps what came before it.
+    if (fs::ReadRegularFile(file, bytes) == fs::FileRead::Refused) {
         error = kIniOpenError;
         ShowWarning(error);
         return false;

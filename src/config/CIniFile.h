@@ -37,8 +37,10 @@ public:
 
     // Merges the file at path into the store (nothing is cleared first).
     // false, store unchanged, nothing shown: no file or folder at path.
-    // false, error and a warning box "Unable to open ini file.": it exists but cannot be read.
-    // true otherwise. Switches the process to the user's default locale first.
+    // false, error and a warning box "Unable to open ini file.": it exists but cannot be
+    // opened, or is no regular file (a folder, a pipe, a device).
+    // true otherwise; a read that fails part-way keeps what was read before it.
+    // Switches the process to the user's default locale first.
     bool Read();
 
     // Merges narrow INI text into the store exactly as Read does with a file's bytes.
@@ -46,7 +48,8 @@ public:
 
     // Writes every non-empty section to path (CRLF line ends) through a temporary
     // file that then replaces path, so a failure leaves the old file whole. A file
-    // marked read-only is left as it is.
+    // marked read-only is left as it is. Temporary files that killed saves left
+    // beside path go after a successful save.
     // false, error and a warning box "Unable to write ini file." when that fails.
     bool Write();
 

@@ -1,12 +1,20 @@
 #include "generate/CopyDirectory.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "platform/ConfinedFiles.h"
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
 
 namespace velmora {
 namespace {
+
+struct CopyWalk {
+    std::wstring root;  // below it nothing is followed
+    FailedOperations& failures;
+    std::vector<fs::FileIdentity> sourceFolders;  // the folders being copied, outermost first
+};
 
 std::wstring LastComponent(const std::wstring& path) {
     const std::size_t separator = path.rfind(fs::Separator());
@@ -19,46 +27,86 @@ std::wstring Child(const std::wstring& folder, const std::wstring& name) {
 
 void Trace(const std::wstring& line) { WriteStdout(line + L"\n"); }
 
-void CreateFolderIfMissing(const std::wstring& path, FailedOperations* failures) {
-    if (fs::Exists(fs::ToPath(path))) return;
-    if (!fs::CreateOneDirectory(fs::ToPath(path)) && failures != nullptr) {
-        failures->folderNotCreated(path);
+// Creates the folder when it is missing. False when a link or a special file
+// stands there: nothing is copied into it.
+bool PrepareFolder(CopyWalk& walk, const std::wstring& path) {
+    if (path == walk.root) {
+        // The root is taken as given, links and all.
+        if (fs::Exists(fs::ToPath(path))) return true;
+        if (!fs::CreateOneDirectory(fs::ToPath(path))) walk.failures.folderNotCreated(path);
+        Trace(L"Create folder " + path);
+        return true;
     }
-    Trace(L"Create folder " + path);
+    switch (fs::KindBelow(fs::ToPath(walk.root), fs::ToPath(path))) {
+        case fs::ConfinedKind::Missing:
+            if (fs::CreateDirectoryBelow(fs::ToPath(walk.root), fs::ToPath(path)) != fs::Confined::Done) {
+                walk.failures.folderNotCreated(path);
+            }
+            Trace(L"Create folder " + path);
+            return true;
+        case fs::ConfinedKind::Other: walk.failures.notWrittenThroughLink(path); return false;
+        case fs::ConfinedKind::Directory:
+        case fs::ConfinedKind::RegularFile: break;  // the copies into a file fail one by one
+    }
+    return true;
 }
 
-void CopySubfolder(const std::wstring& source, const std::wstring& destination,
-                   const std::wstring& name, FailedOperations* failures) {
-    Trace(L"dir " + name);
+int CopyEntries(CopyWalk& walk, const std::wstring& source, const std::wstring& destination,
+                bool usable);
+
+// A folder that is one of the folders being copied (a bind mount of a parent, say)
+// would be copied without end.
+bool LeadsBack(const CopyWalk& walk, const std::wstring& folder) {
+    fs::FileIdentity identity;
+    return fs::IdentityOf(fs::ToPath(folder), identity) &&
+           std::find(walk.sourceFolders.begin(), walk.sourceFolders.end(), identity) !=
+               walk.sourceFolders.end();
+}
+
+void CopySubfolder(CopyWalk& walk, const std::wstring& source, const std::wstring& destination,
+                   const std::wstring& name) {
     const std::wstring from = Child(source, name);
+    if (LeadsBack(walk, from)) {
+        Trace(L"Skip entry " + name + L": leads back to a folder being copied");
+        walk.failures.loopNotCopied(from);
+        return;
+    }
+    Trace(L"dir " + name);
     const std::wstring to = Child(destination, name);
-    CreateFolderIfMissing(to, failures);
-    CopyDirectory(from, to, failures);
+    const bool usable = PrepareFolder(walk, to);
+    Trace(L"Flolder name " + name);
+    CopyEntries(walk, from, to, usable);
     Trace(L"copy older " + from + L" to " + to);
 }
 
-void CopyOneFile(const std::wstring& source, const std::wstring& destination,
-                 const std::wstring& name, FailedOperations* failures) {
+void CopyOneFile(CopyWalk& walk, const std::wstring& source, const std::wstring& destination,
+                 const std::wstring& name) {
     Trace(L"file " + name);
     const std::wstring from = Child(source, name);
     const std::wstring to = Child(destination, name);
-    if (!fs::CopyFileReplacing(fs::ToPath(from), fs::ToPath(to)) && failures != nullptr) {
-        failures->fileNotCopied(from, to);
-    }
+    walk.failures.copied(fs::CopyIntoBelow(fs::ToPath(from), fs::ToPath(walk.root), fs::ToPath(to)),
+                         from, to);
     Trace(L"Copy file " + from + L" to " + to);
 }
 
-}  // namespace
+// Links, pipes, devices and sockets of the template are not copied: a link could
+// lead anywhere (the whole file system, or back into the tree), a pipe would hang.
+void SkipEntry(CopyWalk& walk, const std::wstring& source, const std::wstring& name) {
+    Trace(L"Skip entry " + name + L": not a regular file or folder");
+    walk.failures.entryNotCopied(Child(source, name));
+}
 
-int CopyDirectory(std::wstring source, std::wstring destination, FailedOperations* failures) {
-    Trace(L"Flolder name " + LastComponent(source));
-    CreateFolderIfMissing(destination, failures);
-
+int CopyEntries(CopyWalk& walk, const std::wstring& source, const std::wstring& destination,
+                bool usable) {
     std::vector<fs::DirectoryEntry> entries;
     if (!fs::ListDirectoryChecked(fs::ToPath(source), entries)) {
-        if (failures != nullptr) failures->folderNotRead(source);
+        walk.failures.folderNotRead(source);
         return -1;
     }
+    if (!usable) return 0;
+    fs::FileIdentity identity;
+    const bool identified = fs::IdentityOf(fs::ToPath(source), identity);
+    if (identified) walk.sourceFolders.push_back(identity);
     // The platform layer leaves out "." and ".."; the trace shows them first, as a
     // folder's enumeration returns them.
     Trace(L"First file name: .");
@@ -66,12 +114,27 @@ int CopyDirectory(std::wstring source, std::wstring destination, FailedOperation
     for (const fs::DirectoryEntry& entry : entries) {
         Trace(L"Next file name: " + entry.name);
         if (entry.isDirectory) {
-            CopySubfolder(source, destination, entry.name, failures);
+            CopySubfolder(walk, source, destination, entry.name);
+        } else if (entry.isRegularFile) {
+            CopyOneFile(walk, source, destination, entry.name);
         } else {
-            CopyOneFile(source, destination, entry.name, failures);
+            SkipEntry(walk, source, entry.name);
         }
     }
+    if (identified) walk.sourceFolders.pop_back();
     return 0;
+}
+
+}  // namespace
+
+int CopyDirectory(std::wstring source, std::wstring destination, FailedOperations* failures,
+                  const std::wstring& confinedTo) {
+    FailedOperations unreported;
+    CopyWalk walk{confinedTo.empty() ? destination : confinedTo,
+                  failures != nullptr ? *failures : unreported, {}};
+    Trace(L"Flolder name " + LastComponent(source));
+    const bool usable = PrepareFolder(walk, destination);
+    return CopyEntries(walk, source, destination, usable);
 }
 
 }  // namespace velmora

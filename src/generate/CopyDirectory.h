@@ -2,6 +2,13 @@
 // Copies a template tree into a project folder by merging: missing folders are
 // created, files of the same name are replaced, nothing else in the destination
 // is touched. Every step writes one trace line to standard output.
+//
+// Only regular files and folders are copied: a symbolic link (on Windows a
+// junction or other reparse point), a pipe, a device or a socket in the template
+// is skipped with a "Skip entry" trace line, and so is a folder that leads back to
+// one being copied (a bind mount). In the destination, below confinedTo (the
+// destination itself when it is empty), no link is followed and no special file
+// written: each file lands through a temporary file that replaces it once whole.
 
 #include <string>
 
@@ -11,9 +18,10 @@ namespace velmora {
 
 // source and destination are folder paths without a trailing separator. Returns 0
 // when the source was enumerated, -1 when it could not be (the destination is
-// created all the same). Folder creations and copies that fail, and a source that
-// cannot be enumerated, are added to failures when it is given; the walk goes on.
+// created all the same). Folder creations and copies that fail, links and special
+// files in the way, and skipped template entries are added to failures when it is
+// given; the walk goes on. destination must lie below confinedTo when that is given.
 int CopyDirectory(std::wstring source, std::wstring destination,
-                  FailedOperations* failures = nullptr);
+                  FailedOperations* failures = nullptr, const std::wstring& confinedTo = {});
 
 }  // namespace velmora

@@ -28,4 +28,30 @@ void FailedOperations::fileNotMoved(const std::wstring& from, const std::wstring
 
 void FailedOperations::fileNotWritten(const std::wstring& path) { add(L"Unable to write " + path); }
 
+void FailedOperations::notWrittenThroughLink(const std::wstring& path) {
+    add(L"Refused to write " + path + L": a symbolic link or a special file is in the way");
+}
+
+void FailedOperations::notCopiedThroughLink(const std::wstring& from, const std::wstring& to) {
+    add(L"Refused to copy " + from + L" to " + to +
+        L": a symbolic link or a special file is in the way");
+}
+
+void FailedOperations::copied(fs::Confined result, const std::wstring& from, const std::wstring& to) {
+    switch (result) {
+        case fs::Confined::Done: break;
+        case fs::Confined::Refused: notCopiedThroughLink(from, to); break;
+        case fs::Confined::Missing:
+        case fs::Confined::Failed: fileNotCopied(from, to); break;
+    }
+}
+
+void FailedOperations::entryNotCopied(const std::wstring& path) {
+    add(L"Skipped " + path + L": not a regular file or folder");
+}
+
+void FailedOperations::loopNotCopied(const std::wstring& path) {
+    add(L"Skipped " + path + L": the folder leads back to a folder that holds it");
+}
+
 }  // namespace velmora

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ConfinedFiles.h"
+
 namespace velmora {
 
 class FailedOperations {
@@ -15,6 +17,15 @@ public:
     void fileNotCopied(const std::wstring& from, const std::wstring& to);
     void fileNotMoved(const std::wstring& from, const std::wstring& to);
     void fileNotWritten(const std::wstring& path);
+    // A link or a special file (pipe, device) in the output folder, where a write,
+    // a rename or a removal would have gone through it.
+    void notWrittenThroughLink(const std::wstring& path);
+    void notCopiedThroughLink(const std::wstring& from, const std::wstring& to);
+    // The failure, if any, of a copy into the output folder that gave result.
+    void copied(fs::Confined result, const std::wstring& from, const std::wstring& to);
+    // Template entries the copy leaves out.
+    void entryNotCopied(const std::wstring& path);
+    void loopNotCopied(const std::wstring& path);
     // A failure that a script or a later step describes in its own words.
     void reported(const std::wstring& line) { add(line); }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ConfinedFiles.h"
+#include "platform/FileSystem.h"
 #include "platform/TextCodec.h"
 
 namespace velmora {
@@ -11,11 +13,83 @@ ScriptReports& ReportsOf(lua_State* state) {
     return *static_cast<ScriptReports*>(lua_touserdata(state, lua_upvalueindex(1)));
 }
 
-// A missing or non-text argument is a fault of the script: it raises an error.
-std::wstring TextArgument(lua_State* state) {
+std::string BytesArgument(lua_State* state, int index) {
     std::size_t length = 0;
-    const char* bytes = luaL_checklstring(state, 1, &length);
-    return ToWide(std::string(bytes, length));
+    const char* bytes = luaL_checklstring(state, index, &length);
+    return std::string(bytes, length);
+}
+
+// A missing or non-text argument is a fault of the script: it raises an error.
+std::wstring TextArgument(lua_State* state) { return ToWide(BytesArgument(state, 1)); }
+
+const char* ReasonOf(fs::Confined result) {
+    switch (result) {
+        case fs::Confined::Done: break;
+        case fs::Confined::Missing: return "no such file or folder";
+        case fs::Confined::Refused: return "a symbolic link or a special file is in the way";
+        case fs::Confined::Failed:
+            return "the system refused it (full disk, no permission, read-only file or I/O error)";
+    }
+    return "";
+}
+
+// Stack effect: nil and the reason. Returns the number of results.
+int PushFailure(lua_State* state, const char* reason) {
+    lua_pushnil(state);
+    lua_pushstring(state, reason);
+    return 2;
+}
+
+// Stack effect: true, or nil and the reason. Returns the number of results.
+int PushOutcome(lua_State* state, fs::Confined result) {
+    if (result != fs::Confined::Done) return PushFailure(state, ReasonOf(result));
+    lua_pushboolean(state, 1);
+    return 1;
+}
+
+constexpr const char* kOutside = "the path lies outside the output folder";
+
+fs::Confined ReadOutside(const fs::Path& path, std::string& bytes) {
+    switch (fs::ReadRegularFile(path, bytes)) {
+        case fs::FileRead::Whole: return fs::Confined::Done;
+        case fs::FileRead::Interrupted: return fs::Confined::Failed;
+        case fs::FileRead::Refused: break;
+    }
+    return fs::Exists(path) ? fs::Confined::Refused : fs::Confined::Missing;
+}
+
+// readfile(path): the whole text, or nil and the reason. Upvalue: the reports of a
+// template run, or none for the import.
+int ScriptReadFile(lua_State* state) {
+    const fs::Path path = fs::ToPath(TextArgument(state));
+    const auto* reports = static_cast<const ScriptReports*>(lua_touserdata(state, lua_upvalueindex(1)));
+    std::string bytes;
+    fs::Confined result;
+    if (reports != nullptr && fs::LiesBelow(fs::ToPath(reports->outputFolder), path)) {
+        result = fs::ReadBelow(fs::ToPath(reports->outputFolder), path, bytes);
+    } else {
+        result = ReadOutside(path, bytes);
+    }
+    if (result != fs::Confined::Done) return PushOutcome(state, result);
+    lua_pushlstring(state, bytes.data(), bytes.size());
+    return 1;
+}
+
+// writefile(path, text): true, or nil and the reason.
+int ScriptWriteFile(lua_State* state) {
+    const fs::Path path = fs::ToPath(TextArgument(state));
+    const std::string bytes = BytesArgument(state, 2);
+    const fs::Path root = fs::ToPath(ReportsOf(state).outputFolder);
+    if (!fs::LiesBelow(root, path)) return PushFailure(state, kOutside);
+    return PushOutcome(state, fs::WriteBelow(root, path, bytes));
+}
+
+// removefile(path): true, or nil and the reason.
+int ScriptRemoveFile(lua_State* state) {
+    const fs::Path path = fs::ToPath(TextArgument(state));
+    const fs::Path root = fs::ToPath(ReportsOf(state).outputFolder);
+    if (!fs::LiesBelow(root, path)) return PushFailure(state, kOutside);
+    return PushOutcome(state, fs::RemoveBelow(root, path));
 }
 
 // fail(text): no results.
@@ -87,6 +161,11 @@ void RegisterTemplateHostFunctions(ScriptHost& host, ScriptReports& reports, boo
     host.Register("fail", &ScriptFail, &reports);
     host.Register("warn", &ScriptWarn, &reports);
     if (secure) host.Register("sauregions", &ScriptSauRegions, &reports);
+    host.Register("readfile", &ScriptReadFile, &reports);
+    host.Register("writefile", &ScriptWriteFile, &reports);
+    host.Register("removefile", &ScriptRemoveFile, &reports);
 }
+
+void RegisterFileReader(ScriptHost& host) { host.Register("readfile", &ScriptReadFile, nullptr); }
 
 }  // namespace velmora

@@ -9,7 +9,16 @@
 //                  last byte), or nil when they do not fit the SAU;
 //   bootchain()    secure runs only: the images the project's boot reaches after
 //                  it, in boot order, an array of { name = text, ns = boolean }
-//                  (BootChainAfter), empty when it boots nothing.
+//                  (BootChainAfter), empty when it boots nothing;
+//   readfile(path)  the whole text of a regular file, or nil and the reason (missing,
+//                  a pipe or a device, a read that failed part-way); in the output
+//                  folder no link is followed on the way;
+//   writefile(path, text)  path, in the output folder, holds text: written through a
+//                  temporary file beside it that replaces it once whole (unchanged
+//                  content leaves it alone); true, or nil and the reason (outside the
+//                  output folder, a link or special file in the way, a full disk, ...);
+//   removefile(path)  removes a regular file in the output folder; true, or nil and
+//                  the reason.
 
 #include <string>
 #include <vector>
@@ -26,13 +35,17 @@ struct ScriptReports {
     FailedOperations& failures;
     std::vector<std::wstring>& warnings;
     const SauPlan& sau;
+    const std::wstring& outputFolder;  // the only place writefile and removefile reach
 };
 
-// Registers fail and warn, and for a secure run sauregions; reports must outlive
-// the run.
+// Registers fail and warn, for a secure run sauregions, then readfile, writefile and
+// removefile; reports must outlive the run.
 void RegisterTemplateHostFunctions(ScriptHost& host, ScriptReports& reports, bool secure);
 
 // Registers bootchain over chain, which must outlive the run.
 void RegisterBootChain(ScriptHost& host, std::vector<BootImage>& chain);
+
+// readfile for a script that reads only (the import): regular files, links followed.
+void RegisterFileReader(ScriptHost& host);
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "generate/GenerationHostFunctions.h"
 #include "platform/TextCodec.h"
 
 namespace velmora {
@@ -90,6 +91,7 @@ ImportResult ImportKeilProject(PartitionConfig& config, const std::wstring& path
     host.Register("setxom", &SetXom, &session);
     host.Register("setnsba", &SetNsba, &session);
     host.SetString("infname", path);
+    RegisterFileReader(host);
     result.succeeded = host.Run();
     result.scriptTraceback = host.lastTraceback();
     host.Close();

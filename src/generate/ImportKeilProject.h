@@ -1,6 +1,7 @@
 #pragma once
 // Importing a Keil project: "ldp.lua" reads the file and reports what it found
-// through the host functions dbg, addprj, setxom and setnsba.
+// through the host functions dbg, addprj, setxom and setnsba; it reads files with
+// readfile (regular files only, so a pipe or a device cannot hang it).
 
 #include <cstdint>
 #include <optional>

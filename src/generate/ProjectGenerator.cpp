@@ -5,6 +5,8 @@
 #include "generate/GeneratorHex.h"
 #include "generate/ProjectGlobals.h"
 #include "generate/TemplatePaths.h"
+#include "generate/WholeFile.h"
+#include "platform/ConfinedFiles.h"
 #include "platform/FileSystem.h"
 
 namespace velmora {
@@ -20,15 +22,19 @@ ProjectGenerator::ProjectGenerator(const PartitionConfig& config, GenerationCont
       failures_(reports.failures) {}
 
 void ProjectGenerator::CopyWorkspaceFiles() {
-    const std::wstring& o = context_.outputFolder;
-    // Only the multi-project workspace is looked at: once it exists, a second run
-    // leaves both workspaces as the user may have edited them.
-    if (config_.projects.rows.empty() ||
-        fs::Exists(fs::ToPath(WorkspaceFile(o, L"TrustZone.uvmpw")))) {
-        return;
+    if (config_.projects.rows.empty()) return;
+    // Both workspaces are looked at: one that is missing or damaged (a killed earlier
+    // copy) is copied, one that is whole stays as the user may have edited it.
+    for (const wchar_t* name : {L"TrustZone.uvmpw", L"TrustZone.eww"}) {
+        const std::wstring target = WorkspaceFile(context_.outputFolder, name);
+        const EarlierFile earlier = Inspect(target);
+        if (earlier == EarlierFile::Whole) continue;
+        if (earlier == EarlierFile::InTheWay) {
+            failures_.notWrittenThroughLink(target);
+            continue;
+        }
+        CopyReplacing(TemplateSource(std::wstring(L".\\ZQD\\") + name), target);
     }
-    CopyReplacing(TemplateSource(L".\\ZQD\\TrustZone.uvmpw"), WorkspaceFile(o, L"TrustZone.uvmpw"));
-    CopyReplacing(TemplateSource(L".\\ZQD\\TrustZone.eww"), WorkspaceFile(o, L"TrustZone.eww"));
 }
 
 bool ProjectGenerator::GenerateSecure(const ProjectEntry& project) {
@@ -63,7 +69,27 @@ bool ProjectGenerator::GenerateNonSecure(const ProjectEntry& project) {
 
 void ProjectGenerator::CopyTemplate(const wchar_t* templateFolder, const std::wstring& project) {
     CopyDirectory(TemplateSource(templateFolder), ProjectFolder(context_.outputFolder, project),
-                  &failures_);
+                  &failures_, context_.outputFolder);
+}
+
+ProjectGenerator::EarlierFile ProjectGenerator::Inspect(const std::wstring& path) {
+    const fs::Path root = fs::ToPath(context_.outputFolder);
+    switch (fs::KindBelow(root, fs::ToPath(path))) {
+        case fs::ConfinedKind::Missing: return EarlierFile::Absent;
+        case fs::ConfinedKind::Directory: return EarlierFile::Folder;
+        case fs::ConfinedKind::Other: return EarlierFile::InTheWay;
+        case fs::ConfinedKind::RegularFile: break;
+    }
+    std::string bytes;
+    // A file that cannot be read cannot be judged: it is kept, and the script that
+    // edits it reports it.
+    if (fs::ReadBelow(root, fs::ToPath(path), bytes) != fs::Confined::Done ||
+        LooksWhole(fs::ToText(fs::ToPath(path).filename()), bytes)) {
+        return EarlierFile::Whole;
+    }
+    reports_.warnings.push_back(L"Replaced " + path +
+                                L" with the template's copy: it was empty or cut short");
+    return EarlierFile::Damaged;
 }
 
 void ProjectGenerator::MoveProjectFiles(const std::wstring& project,
@@ -71,17 +97,36 @@ void ProjectGenerator::MoveProjectFiles(const std::wstring& project,
                                         const std::wstring& mainFileName) {
     for (const FileMove& move :
          ProjectFileMoves(context_.outputFolder, project, templateName, mainFileName)) {
-        const fs::Path from = fs::ToPath(move.from);
-        const fs::Path to = fs::ToPath(move.to);
-        if (fs::MoveNoReplace(from, to)) continue;
-        // An existing target is the second run's rule, and a file the template does
-        // not have is the template's choice; anything else is a failure.
-        if (fs::Exists(from) && !fs::Exists(to)) failures_.fileNotMoved(move.from, move.to);
+        MoveProjectFile(move);
+    }
+}
+
+void ProjectGenerator::MoveProjectFile(const FileMove& move) {
+    const fs::Path root = fs::ToPath(context_.outputFolder);
+    // A project named like the template keeps the copy; a file the template does not
+    // have is the template's choice.
+    if (move.from == move.to) return;
+    if (fs::KindBelow(root, fs::ToPath(move.from)) == fs::ConfinedKind::Missing) return;
+    const EarlierFile earlier = Inspect(move.to);
+    // The second run's rule: the project's own file stays and its script edits it.
+    if (earlier == EarlierFile::Whole) return;
+    if (earlier == EarlierFile::InTheWay) {
+        failures_.notWrittenThroughLink(move.to);
+        return;
+    }
+    const bool replace = earlier == EarlierFile::Damaged;
+    switch (fs::MoveBelow(root, fs::ToPath(move.from), fs::ToPath(move.to), replace)) {
+        case fs::Confined::Done: break;
+        case fs::Confined::Refused: failures_.notWrittenThroughLink(move.from); break;
+        case fs::Confined::Missing:
+        case fs::Confined::Failed: failures_.fileNotMoved(move.from, move.to); break;
     }
 }
 
 void ProjectGenerator::CopyReplacing(const std::wstring& from, const std::wstring& to) {
-    if (!fs::CopyFileReplacing(fs::ToPath(from), fs::ToPath(to))) failures_.fileNotCopied(from, to);
+    failures_.copied(
+        fs::CopyIntoBelow(fs::ToPath(from), fs::ToPath(context_.outputFolder), fs::ToPath(to)),
+        from, to);
 }
 
 void ProjectGenerator::SetXomRegions(ScriptHost& host, const ProjectEntry& project) {

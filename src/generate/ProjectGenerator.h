@@ -7,6 +7,7 @@
 #include "generate/GenerationContext.h"
 #include "generate/GenerationHostFunctions.h"
 #include "generate/ScriptHost.h"
+#include "generate/TemplatePaths.h"
 #include "model/Frontend.h"
 #include "model/PartitionConfig.h"
 
@@ -18,10 +19,15 @@ public:
     ProjectGenerator(const PartitionConfig& config, GenerationContext& context, Frontend& frontend,
                      ScriptTrace* trace, ScriptReports& reports);
 
-    // ".\ZQD\TrustZone.uvmpw" and ".\ZQD\TrustZone.eww" into the output folder, when
-    // the table has a row and the output holds no "TrustZone.uvmpw" yet.
+    // ".\ZQD\TrustZone.uvmpw" and ".\ZQD\TrustZone.eww" into the output folder when the
+    // table has a row: each one that is missing there, or damaged (empty or cut short,
+    // with a warning); a whole one stays.
     void CopyWorkspaceFiles();
 
+    // Nothing below O is written, renamed or removed through a link or a special
+    // file (such a case is a failure); project-named files of an earlier run stay
+    // when whole and are replaced by the template's copy when damaged.
+    //
     // ".\ZQD\Secure" into O\P, its files named after P, the partition header, then
     // "tes.lua"; a project with an NSC size joins the NSC libraries. Returns false
     // when the script could not be loaded or failed (both error boxes shown).
@@ -35,9 +41,14 @@ public:
     const std::wstring& lastTraceback() const { return lastTraceback_; }
 
 private:
+    // A file an earlier generation left: Damaged when empty or cut short (a warning
+    // says it is replaced), InTheWay for a link or a special file.
+    enum class EarlierFile { Absent, Whole, Damaged, Folder, InTheWay };
+    EarlierFile Inspect(const std::wstring& path);
     void CopyTemplate(const wchar_t* templateFolder, const std::wstring& project);
     void MoveProjectFiles(const std::wstring& project, const std::wstring& templateName,
                           const std::wstring& mainFileName);
+    void MoveProjectFile(const FileMove& move);
     void CopyReplacing(const std::wstring& from, const std::wstring& to);
     void SetXomRegions(ScriptHost& host, const ProjectEntry& project);
     bool OpenState(ScriptHost& host);

@@ -93,7 +93,7 @@ GenerationResult TemplateGenerator::CreateTemplate() {
     FailedOperations failures;
     // Known before any project: the header cannot be filled, the rest can.
     if (!sau.Fits()) failures.reported(SauOverflowText(sau));
-    ScriptReports reports{failures, result.warnings, sau};
+    ScriptReports reports{failures, result.warnings, sau, context.outputFolder};
     ProjectGenerator generator(config_, context, frontend_, trace_, reports);
     generator.CopyWorkspaceFiles();
     if (!GenerateProjects(config_.projects, generator)) {

@@ -1,12 +1,10 @@
 #include "platform/FileSystem.h"
+#include "platform/FileIo.h"
 #include "platform/TextCodec.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <system_error>
 
 #ifdef _WIN32
@@ -14,6 +12,7 @@
 #else
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -82,13 +81,8 @@ bool CreateOneDirectory(const Path& path) {
 
 namespace {
 
-// A name beside target that no other writer in this process picks.
 Path TemporarySibling(const Path& target) {
-    static std::atomic<unsigned> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    Path temp = target;
-    temp += L".tmp" + std::to_wstring(stamp) + L"_" + std::to_wstring(counter++);
-    return temp;
+    return target.parent_path() / detail::TemporaryName(target.filename().native());
 }
 
 // Writes the whole file and flushes it to the disk, so that once it replaces the old
@@ -98,30 +92,14 @@ bool WriteBytes(const Path& path, const std::string& bytes) {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        DWORD written = 0;
-        ok = WriteFile(file, bytes.data() + done, chunk, &written, nullptr) != 0 && written > 0;
-        done += written;
-    }
-    ok = ok && FlushFileBuffers(file) != 0;
+    const bool ok = detail::WriteAll(file, bytes) && FlushFileBuffers(file) != 0;
     return CloseHandle(file) != 0 && ok;
 }
 #else
 bool WriteBytes(const Path& path, const std::string& bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return false;
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        ok = written > 0;
-        if (ok) done += static_cast<std::size_t>(written);
-    }
-    ok = ok && ::fsync(fd) == 0;
+    const bool ok = detail::WriteAll(fd, bytes) && ::fsync(fd) == 0;
     return ::close(fd) == 0 && ok;
 }
 #endif
@@ -168,6 +146,56 @@ void RemoveQuietly(const Path& path) {
     stdfs::remove(path, ec);
 }
 
+// A write killed before its rename leaves its temporary file behind; the next
+// successful one clears them. Only regular files of the temporary names go.
+void RemoveStaleTemporaries(const Path& target) {
+    std::error_code ec;
+    const Path folder = target.parent_path().empty() ? Path(".") : target.parent_path();
+    stdfs::directory_iterator it(folder, ec);
+    for (const stdfs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        if (!detail::IsTemporaryOf(it->path().filename().native(), target.filename().native())) {
+            continue;
+        }
+        std::error_code typeError;
+        if (it->symlink_status(typeError).type() == stdfs::file_type::regular) {
+            RemoveQuietly(it->path());
+        }
+    }
+}
+
+#ifdef _WIN32
+// A regular file opened for reading, or INVALID_HANDLE_VALUE: pipes, consoles and
+// other devices are closed again at once.
+HANDLE OpenRegularForReading(const Path& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(file) != FILE_TYPE_DISK || GetFileInformationByHandle(file, &info) == 0 ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+#else
+// A regular file opened for reading, or -1. Looked at first, so no device is ever
+// opened; O_NONBLOCK, so a pipe swapped in meanwhile does not wait for a writer
+// before fstat refuses it.
+int OpenRegularForReading(const Path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return -1;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return fd;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+#endif
+
 }  // namespace
 
 bool CopyFileReplacing(const Path& from, const Path& to) {
@@ -196,6 +224,28 @@ bool MoveNoReplace(const Path& from, const Path& to) {
 #endif
 }
 
+namespace {
+
+#ifdef _WIN32
+// The C++ library's view of junctions varies; the attributes tell them apart.
+DirectoryEntry EntryOf(const stdfs::directory_entry& entry) {
+    const DWORD attributes = GetFileAttributesW(entry.path().c_str());
+    const bool plain = attributes != INVALID_FILE_ATTRIBUTES &&
+                       (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    const bool folder = plain && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return {ToText(entry.path().filename()), folder, plain && !folder};
+}
+#else
+DirectoryEntry EntryOf(const stdfs::directory_entry& entry) {
+    std::error_code ec;
+    const stdfs::file_type type = entry.symlink_status(ec).type();
+    return {ToText(entry.path().filename()), type == stdfs::file_type::directory,
+            type == stdfs::file_type::regular};
+}
+#endif
+
+}  // namespace
+
 std::vector<DirectoryEntry> ListDirectory(const Path& path) {
     std::vector<DirectoryEntry> entries;
     if (!ListDirectoryChecked(path, entries)) entries.clear();
@@ -208,12 +258,47 @@ bool IsDirectoryEmpty(const Path& path) {
     return stdfs::is_empty(path, ec) && !ec;
 }
 
-bool ReadFileBytes(const Path& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+FileRead ReadRegularFile(const Path& path, std::string& bytes) {
+    bytes.clear();
+    const auto file = OpenRegularForReading(path);
+#ifdef _WIN32
+    if (file == INVALID_HANDLE_VALUE) return FileRead::Refused;
+    const bool whole = detail::ReadAll(file, bytes);
+    CloseHandle(file);
+#else
+    if (file < 0) return FileRead::Refused;
+    const bool whole = detail::ReadAll(file, bytes);
+    ::close(file);
+#endif
+    return whole ? FileRead::Whole : FileRead::Interrupted;
 }
+
+bool ReadFileBytes(const Path& path, std::string& bytes) {
+    return ReadRegularFile(path, bytes) == FileRead::Whole;
+}
+
+#ifdef _WIN32
+bool IdentityOf(const Path& path, FileIdentity& identity) {
+    const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    if (!ok) return false;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+#else
+bool IdentityOf(const Path& path, FileIdentity& identity) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return false;
+    identity.volume = static_cast<std::uint64_t>(status.st_dev);
+    identity.index = static_cast<std::uint64_t>(status.st_ino);
+    return true;
+}
+#endif
 
 bool WriteFileAtomically(const Path& path, const std::string& bytes) {
     const Path target = ReplacementTarget(path);
@@ -228,6 +313,7 @@ bool WriteFileAtomically(const Path& path, const std::string& bytes) {
         RemoveQuietly(temp);
         return false;
     }
+    RemoveStaleTemporaries(target);
     return true;
 }
 
@@ -238,8 +324,7 @@ bool ListDirectoryChecked(const Path& path, std::vector<DirectoryEntry>& entries
     if (ec) return false;
     for (const stdfs::directory_iterator end; it != end; it.increment(ec)) {
         if (ec) return false;
-        std::error_code typeError;
-        entries.push_back({ToText(it->path().filename()), it->is_directory(typeError)});
+        entries.push_back(EntryOf(*it));
     }
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });

@@ -2,6 +2,7 @@
 // The file operations the system needs, with fixed semantics and no exceptions.
 // Everything else in the core goes through these.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -37,9 +38,13 @@ bool CopyFileReplacing(const Path& from, const Path& to);
 // Moves a file or folder; never replaces an existing target (false then).
 bool MoveNoReplace(const Path& from, const Path& to);
 
+// An entry as it is, links not followed: a symbolic link (on Windows a reparse
+// point such as a junction), a pipe, a device or a socket is neither a folder nor
+// a regular file.
 struct DirectoryEntry {
     std::wstring name;
     bool isDirectory;
+    bool isRegularFile;
 };
 // The entries of a folder (without "." and ".."), sorted by name; empty on failure.
 std::vector<DirectoryEntry> ListDirectory(const Path& path);
@@ -50,14 +55,35 @@ bool ListDirectoryChecked(const Path& path, std::vector<DirectoryEntry>& entries
 // True when path is a folder with no entries.
 bool IsDirectoryEmpty(const Path& path);
 
-// Reads a whole file as bytes; false when it cannot be opened or read.
+// Identifies a file or folder on its volume: two paths with the same identity are
+// the same folder (a bind mount or a hard-linked folder shows one folder twice).
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// The identity of what path names (links followed); false when it cannot be read.
+bool IdentityOf(const Path& path, FileIdentity& identity);
+
+enum class FileRead {
+    Whole,        // every byte of the file is in bytes
+    Interrupted,  // a read failed part-way; bytes holds what was read before it
+    Refused,      // missing, not opened, or not a regular file (folder, pipe, device)
+};
+// Reads a regular file (a link is followed to one) into bytes, which it replaces.
+// A pipe or a device is never opened for reading, so it cannot block or feed
+// endless bytes. Throws nothing.
+FileRead ReadRegularFile(const Path& path, std::string& bytes);
+
+// ReadRegularFile that is true only for Whole.
 bool ReadFileBytes(const Path& path, std::string& bytes);
 
 // Writes bytes to a temporary file beside path, flushes it to the disk and then
 // replaces path with it, so the old file stays whole when anything fails; false on
 // failure. A symbolic link is written through; an existing file that may not be
 // written (read-only) is left as it is (false); the new file keeps the old one's
-// permissions.
+// permissions. After the replacement, temporary files of path that a killed
+// earlier write left beside it are removed.
 bool WriteFileAtomically(const Path& path, const std::string& bytes);
 
 }  // namespace velmora::fs

@@ -9,6 +9,14 @@
 #include "generate/CopyDirectory.h"
 #include "platform/FileSystem.h"
 #include "platform/TextCodec.h"
+#include "support/TreeSnapshot.h"
+
+#ifdef __linux__
+#include <sys/mount.h>
+#endif
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace velmora {
 namespace {
@@ -160,6 +168,103 @@ TEST_F(CopyDirectoryTest, FailuresAreCollectedAndTheWalkGoesOn) {
     EXPECT_EQ(run.trace.back(),
               "copy older " + N(source / "sub") + " to " + N(unreachable / "sub"));
 }
+
+#ifndef _WIN32
+std::vector<std::string> Matching(const std::vector<std::string>& lines, const std::string& start) {
+    std::vector<std::string> found;
+    for (const std::string& line : lines) {
+        if (line.rfind(start, 0) == 0) found.push_back(line);
+    }
+    return found;
+}
+
+// Links in the template (to the folder itself, to "/", to a file and a folder
+// outside) and a pipe are not copied, each with a trace line and a failure; the
+// copy ends, and only the regular files and folders arrive.
+TEST_F(CopyDirectoryTest, CopiesOnlyRegularFilesAndFolders) {
+    dir.writeFile("outside/secret", "not for the project");
+    dir.writeFile("outside/folder/x", "x");
+    stdfs::create_symlink(".", source / "self");
+    stdfs::create_symlink(".", source / "sub" / "self");
+    stdfs::create_symlink("/", source / "everything");
+    stdfs::create_symlink(dir.file("outside") / "secret", source / "passwd");
+    stdfs::create_symlink(dir.file("outside") / "folder", source / "elsewhere");
+    ASSERT_EQ(::mkfifo((source / "pipe").c_str(), 0600), 0);
+    FailedOperations failures;
+    const CopyRun run = Copy(source, destination, &failures);
+    EXPECT_EQ(run.result, 0);
+    const test::TreeSnapshot expected = {{"a.txt", "file:new a"}, {"e", "dir"}, {"sub", "dir"},
+                                         {"sub/b.txt", "file:new b"}};
+    EXPECT_EQ(test::SnapshotTree(destination), expected);
+    const std::vector<std::string> skipped = {
+        "Skip entry elsewhere: not a regular file or folder",
+        "Skip entry everything: not a regular file or folder",
+        "Skip entry passwd: not a regular file or folder",
+        "Skip entry pipe: not a regular file or folder",
+        "Skip entry self: not a regular file or folder",
+        "Skip entry self: not a regular file or folder",
+    };
+    EXPECT_EQ(Matching(run.trace, "Skip entry "), skipped);
+    std::vector<std::wstring> expectedFailures;
+    for (const char* name : {"elsewhere", "everything", "passwd", "pipe", "self", "sub/self"}) {
+        expectedFailures.push_back(L"Skipped " + (source / name).wstring() +
+                                   L": not a regular file or folder");
+    }
+    EXPECT_EQ(failures.lines(), expectedFailures);
+}
+
+// A destination whose folders or files are links to places outside: nothing is
+// written there; each refusal is a failure, the rest of the copy goes on.
+TEST_F(CopyDirectoryTest, DestinationLinksAreNotFollowed) {
+    dir.writeFile("outside/folder/b.txt", "foreign b");
+    dir.writeFile("outside/a.txt", "foreign a");
+    stdfs::create_directories(destination);
+    stdfs::create_symlink(dir.file("outside") / "folder", destination / "sub");
+    stdfs::create_symlink(dir.file("outside") / "a.txt", destination / "a.txt");
+    const test::TreeSnapshot outside = test::SnapshotTree(dir.file("outside"));
+    FailedOperations failures;
+    EXPECT_EQ(Copy(source, destination, &failures).result, 0);
+    EXPECT_EQ(test::SnapshotTree(dir.file("outside")), outside);
+    const std::vector<std::wstring> expected = {
+        L"Refused to copy " + (source / "a.txt").wstring() + L" to " +
+            (destination / "a.txt").wstring() + L": a symbolic link or a special file is in the way",
+        L"Refused to write " + (destination / "sub").wstring() +
+            L": a symbolic link or a special file is in the way",
+    };
+    EXPECT_EQ(failures.lines(), expected);
+    EXPECT_TRUE(stdfs::is_directory(destination / "e")) << "the rest is copied";
+}
+#endif
+
+#ifdef __linux__
+// Unmounts what it mounted, before the folders are removed.
+struct BindMount {
+    BindMount(const stdfs::path& from, const stdfs::path& onto) : target(onto) {
+        mounted = ::mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    }
+    ~BindMount() {
+        if (mounted) ::umount2(target.c_str(), MNT_DETACH);
+    }
+    stdfs::path target;
+    bool mounted = false;
+};
+
+// The template folder mounted inside itself shows the same folder again without a
+// link: the copy sees it leads back and leaves it out.
+TEST_F(CopyDirectoryTest, AFolderLeadingBackIsCopiedOnce) {
+    const BindMount loop(source, source / "e");
+    if (!loop.mounted) GTEST_SKIP() << "bind mounts need privileges this run has not";
+    FailedOperations failures;
+    const CopyRun run = Copy(source, destination, &failures);
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(Matching(run.trace, "Skip entry "),
+              std::vector<std::string>{"Skip entry e: leads back to a folder being copied"});
+    EXPECT_EQ(failures.lines(), std::vector<std::wstring>{L"Skipped " + (source / "e").wstring() +
+                                                          L": the folder leads back to a folder that holds it"});
+    EXPECT_TRUE(stdfs::is_regular_file(destination / "sub" / "b.txt"));
+    EXPECT_FALSE(stdfs::exists(destination / "e"));
+}
+#endif
 
 }  // namespace
 }  // namespace velmora

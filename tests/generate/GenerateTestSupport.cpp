@@ -31,7 +31,11 @@ void WriteTemplateTree(const TempDir& dir) {
         "ZQD/TrustZone.uvmpw",
         "ZQD/TrustZone.eww",
     };
-    for (const char* file : files) dir.writeFile(file, std::string("template ") + file + "\n");
+    // Project and workspace files are whole XML documents, as a later run checks.
+    for (const std::string file : files) {
+        const bool xml = file.find(".uv") != std::string::npos || file.find(".ew") != std::string::npos;
+        dir.writeFile(file, xml ? "<template file=\"" + file + "\"/>\n" : "template " + file + "\n");
+    }
 }
 
 const char* const kRecordingScript = R"lua(

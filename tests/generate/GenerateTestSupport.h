@@ -14,7 +14,8 @@
 namespace velmora::test {
 
 // ZQD/Secure, ZQD/Nonsecure (with their tool-chain and main files), the partition
-// header, the XOM function files and both workspace files, below dir.
+// header, the XOM function files and both workspace files, below dir. Each file
+// holds "template PATH\n"; the Keil and IAR files hold <template file="PATH"/>.
 void WriteTemplateTree(const TempDir& dir);
 
 // A script that appends to "globals.log" one "run" line and then, sorted by name,

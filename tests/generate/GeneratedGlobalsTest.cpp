@@ -65,6 +65,7 @@ TEST_F(GeneratedGlobalsTest, SecureAndNonSecureProjectsGetExactlyTheirGlobals) {
         Number("next_boot_ns", 1),  Text("str_next_boot", L"App"), Number("xombase1", 0x10000),
         Number("xomsize1", 0x800),  Number("xombase3", 0x12000),   Number("xomsize3", 0x1000),
         Function("fail"),           Function("warn"),              Function("sauregions"),
+        Function("readfile"),       Function("writefile"),         Function("removefile"),
         Function("bootchain")};
     secure.insert(secure.end(), secureRest.begin(), secureRest.end());
 
@@ -83,7 +84,10 @@ TEST_F(GeneratedGlobalsTest, SecureAndNonSecureProjectsGetExactlyTheirGlobals) {
                                              Number("xombase0", 0x10070000),
                                              Number("xomsize0", 0x1000),
                                              Function("fail"),
-                                             Function("warn")};
+                                             Function("warn"),
+                                             Function("readfile"),
+                                             Function("writefile"),
+                                             Function("removefile")};
 
     ASSERT_EQ(trace.runs.size(), 2u);
     ASSERT_EQ(runs().size(), 2u);
@@ -122,7 +126,7 @@ TEST_F(GeneratedGlobalsTest, SummaryAndListsCoverAllSecureProjectsWhateverTheRow
     const std::vector<std::string> expectedOrder = {
         "rpath",    "fpath", "fmain",  "prjname", "sprj0",     "sprj1",   "nsba",
         "nssramba", "ro",    "rosize", "rw",      "next_boot", "nsclib0", "nsclib1",
-        "fail",     "warn"};
+        "fail",     "warn",  "readfile", "writefile", "removefile"};
     EXPECT_EQ(order, expectedOrder);
     EXPECT_EQ(found[2].at("sprj1").second, "B");
     EXPECT_EQ(found[2].at("nsclib1").second, "B");

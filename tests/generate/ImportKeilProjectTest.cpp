@@ -41,7 +41,7 @@ TEST_F(ImportKeilProjectTest, HostFunctionsAndInfnameAreSetInOrderAfterLoading) 
     ASSERT_EQ(trace.runs.size(), 1u);
     EXPECT_EQ(trace.runs[0].script, L"ldp.lua");
     EXPECT_EQ(test::NamesInOrder(trace.runs[0]),
-              (std::vector<std::string>{"dbg", "addprj", "setxom", "setnsba", "infname"}));
+              (std::vector<std::string>{"dbg", "addprj", "setxom", "setnsba", "infname", "readfile"}));
     EXPECT_EQ(trace.runs[0].globals[4].text, L"/p/demo.uvprojx");
     EXPECT_TRUE(ui.messages.empty());
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "TemplateGeneratorFixture.h"
@@ -78,13 +79,42 @@ TEST_F(TemplateGeneratorTest, SecondRunKeepsEarlierProjectFilesAndIsNoFailure) {
     EXPECT_TRUE(OutHas("Sec/KEIL/Secure.uvprojx"));
 }
 
-TEST_F(TemplateGeneratorTest, ExistingMultiProjectWorkspaceStopsBothWorkspaceCopies) {
-    dir.writeFile("out/TrustZone.uvmpw", "mine");
+// The two workspaces are looked at one by one: a whole one stays as the user left
+// it, a missing one is copied, and an empty or cut-short one (a killed earlier
+// copy) is replaced with a warning instead of blocking the copies for good.
+TEST_F(TemplateGeneratorTest, EachWorkspaceIsCopiedWhenMissingOrDamaged) {
+    const std::string uvmpwTemplate = "<template file=\"ZQD/TrustZone.uvmpw\"/>\n";
+    const std::string ewwTemplate = "<template file=\"ZQD/TrustZone.eww\"/>\n";
+    const std::string mineUvmpw = "<?xml version=\"1.0\"?>\n<ProjectWorkspace>mine</ProjectWorkspace>\r\n";
+    const std::string mineEww = "<workspace><project/></workspace>";
+    struct Case {
+        const char* name;
+        std::optional<std::string> uvmpw, eww;  // before; nullopt: absent
+        std::string uvmpwAfter, ewwAfter;
+        std::size_t warnings;
+    };
+    const Case cases[] = {
+        {"whole uvmpw, no eww", mineUvmpw, std::nullopt, mineUvmpw, ewwTemplate, 0},
+        {"empty uvmpw, whole eww", "", mineEww, uvmpwTemplate, mineEww, 1},
+        {"cut-short uvmpw, no eww", "<ProjectWorkspace>\n  <project>", std::nullopt, uvmpwTemplate,
+         ewwTemplate, 1},
+        {"both whole", mineUvmpw, mineEww, mineUvmpw, mineEww, 0},
+        {"whole uvmpw, cut-short eww", mineUvmpw, "<workspace>", mineUvmpw, ewwTemplate, 1},
+    };
     AddSecure(L"Sec");
-    ui.queueAnswer(MessageAnswer::Yes);
-    ASSERT_EQ(Generate().outcome, GenerationOutcome::Completed);
-    EXPECT_EQ(dir.readFile("out/TrustZone.uvmpw"), "mine");
-    EXPECT_FALSE(OutHas("TrustZone.eww"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        stdfs::remove_all(dir.file("out"));
+        if (c.uvmpw) dir.writeFile("out/TrustZone.uvmpw", *c.uvmpw);
+        if (c.eww) dir.writeFile("out/TrustZone.eww", *c.eww);
+        ui.queueAnswer(MessageAnswer::Yes);
+        const GenerationResult result = Generate();
+        EXPECT_EQ(result.warnings.size(), c.warnings);
+        EXPECT_EQ(result.outcome, c.warnings == 0 ? GenerationOutcome::Completed
+                                                  : GenerationOutcome::CompletedWithWarnings);
+        EXPECT_EQ(dir.readFile("out/TrustZone.uvmpw"), c.uvmpwAfter);
+        EXPECT_EQ(dir.readFile("out/TrustZone.eww"), c.ewwAfter);
+    }
 }
 
 TEST_F(TemplateGeneratorTest, EmptyTableStillCompletesAndOpensTheFolder) {

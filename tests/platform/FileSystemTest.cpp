@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <tuple>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace velmora {
 namespace {
@@ -86,6 +93,90 @@ TEST(FileSystem, AtomicWriteGoesThroughLinksAndKeepsPermissions) {
     EXPECT_EQ(fs::ListDirectory(dir.file("shared")).size(), 1u);
 }
 #endif
+
+// Only regular files are read: a pipe without a writer or a device would hang a
+// read or feed it without end. A read that fails part-way keeps what came before
+// and says so; nothing is thrown.
+TEST(FileSystem, ReadsRegularFilesOnly) {
+    test::TempDir dir;
+    dir.writeFile("plain.txt", "content");
+    dir.writeFile("empty.txt", "");
+    fs::CreateOneDirectory(dir.file("folder"));
+    struct Case {
+        const char* name;
+        std::function<fs::Path()> make;
+        fs::FileRead expected;
+        std::string bytes;
+    };
+    std::vector<Case> cases = {
+        {"regular file", [&] { return dir.file("plain.txt"); }, fs::FileRead::Whole, "content"},
+        {"empty file", [&] { return dir.file("empty.txt"); }, fs::FileRead::Whole, ""},
+        {"folder", [&] { return dir.file("folder"); }, fs::FileRead::Refused, ""},
+        {"missing", [&] { return dir.file("missing.txt"); }, fs::FileRead::Refused, ""},
+    };
+#ifndef _WIN32
+    cases.push_back({"link to a regular file",
+                     [&] {
+                         std::filesystem::create_symlink(dir.file("plain.txt"), dir.file("link"));
+                         return dir.file("link");
+                     },
+                     fs::FileRead::Whole, "content"});
+    cases.push_back({"pipe without a writer",
+                     [&] {
+                         EXPECT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+                         return dir.file("pipe");
+                     },
+                     fs::FileRead::Refused, ""});
+    cases.push_back({"endless device", [] { return fs::Path("/dev/zero"); }, fs::FileRead::Refused, ""});
+#endif
+#ifdef __linux__
+    // A regular file whose first read fails (EIO at address 0).
+    cases.push_back({"read error", [] { return fs::Path("/proc/self/mem"); }, fs::FileRead::Interrupted, ""});
+#endif
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string bytes = "stale";
+        EXPECT_EQ(fs::ReadRegularFile(c.make(), bytes), c.expected);
+        EXPECT_EQ(bytes, c.bytes);
+    }
+}
+
+#ifndef _WIN32
+// Entries are taken as they are: a link to a folder is no folder to descend into.
+TEST(FileSystem, ListedLinksAndPipesAreNeitherFilesNorFolders) {
+    namespace stdfs = std::filesystem;
+    test::TempDir dir;
+    dir.writeFile("folder/f.txt", "");
+    stdfs::create_symlink(dir.file("folder"), dir.file("to-folder"));
+    stdfs::create_symlink(dir.file("folder") / "f.txt", dir.file("to-file"));
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    std::vector<std::tuple<std::wstring, bool, bool>> seen;
+    for (const fs::DirectoryEntry& entry : fs::ListDirectory(dir.path())) {
+        seen.emplace_back(entry.name, entry.isDirectory, entry.isRegularFile);
+    }
+    const std::vector<std::tuple<std::wstring, bool, bool>> expected = {
+        {L"folder", true, false}, {L"pipe", false, false}, {L"to-file", false, false},
+        {L"to-folder", false, false}};
+    EXPECT_EQ(seen, expected);
+}
+#endif
+
+// A save killed before its rename leaves a temporary file; the next save removes
+// the temporaries of its own file and nothing else.
+TEST(FileSystem, AtomicWriteClearsItsStaleTemporaries) {
+    test::TempDir dir;
+    const auto target = dir.writeFile("default.kiv", "old");
+    dir.writeFile("default.kiv.tmp738_0", "half");
+    dir.writeFile("default.kiv.tmp1_12", "");
+    dir.writeFile("default.kiv.tmp_notes", "mine");
+    dir.writeFile("other.kiv.tmp738_0", "other");
+    EXPECT_TRUE(fs::WriteFileAtomically(target, "new"));
+    std::vector<std::wstring> names;
+    for (const fs::DirectoryEntry& entry : fs::ListDirectory(dir.path())) names.push_back(entry.name);
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"default.kiv", L"default.kiv.tmp_notes",
+                                                L"other.kiv.tmp738_0"}));
+    EXPECT_EQ(dir.readFile("default.kiv"), "new");
+}
 
 TEST(FileSystem, PlatformSeparators) {
     const std::wstring converted = fs::WithPlatformSeparators(L"a\\Library\\CMSIS");

@@ -10,31 +10,37 @@ local function join(...)
   return table.concat({ ... }, SEP)
 end
 
+-- Files go through the host. readfile reads only regular files, and in the output
+-- folder never through a link; writefile lets a new text replace a file only once
+-- it is whole, so a kill or a full disk leaves the old file as it was, and leaves
+-- an unchanged file (and its time stamp) alone.
 local function readall(path)
-  local f = io.open(path, "rb")
-  if not f then return nil end
-  local s = f:read("*a")
-  f:close()
+  return readfile(path)
+end
+
+-- A file the script edits: when it cannot be read, the generation fails naming it.
+local function read_required(path)
+  local s, why = readfile(path)
+  if not s then fail("Unable to edit " .. path .. ": " .. tostring(why)) end
   return s
 end
 
--- Writes only when the content changed, so an unchanged file keeps its time stamp.
+-- A file an earlier run wrote and the script keeps; an empty one (a killed write
+-- of an older version) counts as missing.
+local function read_kept(path)
+  local s = readfile(path)
+  if s == "" then return nil end
+  return s
+end
+
 local function writeall(path, s)
-  if readall(path) == s then return true end
-  local f = io.open(path, "wb")
-  if not f then
-    print("cannot write " .. path)
-    return false
-  end
-  f:write(s)
-  f:close()
-  return true
+  local ok, why = writefile(path, s)
+  if not ok then fail("Unable to write " .. path .. ": " .. tostring(why)) end
+  return ok == true
 end
 
 local function exists(path)
-  local f = io.open(path, "rb")
-  if f then f:close() return true end
-  return false
+  return readfile(path) ~= nil
 end
 
 -- Line end of a file, so that inserted lines match the ones around them.
@@ -385,7 +391,7 @@ end
 local function fill_xom_files(dir, x)
   for _, ext in ipairs({ ".c", ".h" }) do
     local path = join(dir, "xom" .. x.k .. "_func" .. ext)
-    local s = readall(path)
+    local s = read_required(path)
     if s then
       s = s:gsub("XOM%d_", "XOM" .. x.k .. "_"):gsub("xom%d_func", "xom" .. x.k .. "_func")
            :gsub("XOM%d_FUNC_H", "XOM" .. x.k .. "_FUNC_H"):gsub("XOM region %d", "XOM region " .. x.k)
@@ -394,8 +400,6 @@ local function fill_xom_files(dir, x)
         s = set_define(s, "XOM" .. x.k .. "_SIZE", HX(x.size) .. "UL")
       end
       writeall(path, s)
-    else
-      print("missing " .. path)
     end
   end
 end
@@ -442,7 +446,8 @@ end
 -- files it keeps; they are not part of the project, so they go.
 local function remove_leftover(template_path, project_path)
   if template_path ~= project_path and exists(template_path) and exists(project_path) then
-    os.remove(template_path)
+    local ok, why = removefile(template_path)
+    if not ok then fail("Unable to remove " .. template_path .. ": " .. tostring(why)) end
   end
 end
 
@@ -462,11 +467,8 @@ end
 -- Adds entry (text of one element, no indentation) to a workspace list unless
 -- is_listed finds it; secure entries go after the last secure entry, others last.
 local function add_to_workspace(path, item_pattern, is_same, is_secure_item, entry, secure, close_tag)
-  local s = readall(path)
-  if not s then
-    print("missing workspace " .. path)
-    return
-  end
+  local s = read_required(path)
+  if not s then return end
   local items = {}
   local pos = 1
   while true do
@@ -492,7 +494,7 @@ local function add_to_workspace(path, item_pattern, is_same, is_secure_item, ent
   else
     at = s:find("[ \t]*" .. pesc(close_tag), 1)
     if not at then
-      warn("no " .. close_tag .. " in " .. path)
+      fail("Unable to write " .. path .. ": no " .. close_tag .. " in it to add the project before")
       return
     end
   end
@@ -719,6 +721,8 @@ return {
   reserved_data = reserved_data,
   check_data_room = check_data_room,
   readall = readall,
+  read_required = read_required,
+  read_kept = read_kept,
   writeall = writeall,
   eol_of = eol_of,
   HX = HX,

@@ -1,0 +1,512 @@
+#include "platform/ConfinedFiles.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/FileIo.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace velmora::fs {
+namespace {
+
+namespace stdfs = std::filesystem;
+using detail::NativeName;
+
+std::vector<NativeName> Components(const Path& path) {
+    std::vector<NativeName> parts;
+    for (const Path& part : path) {
+        if (!part.empty()) parts.push_back(part.native());
+    }
+    return parts;
+}
+
+bool IsDotStep(const NativeName& part) {
+    return part.size() <= 2 && std::all_of(part.begin(), part.end(), [](auto c) { return c == '.'; });
+}
+
+// The steps from root down to path, or nothing when path does not lie below root.
+std::optional<std::vector<NativeName>> StepsBelow(const Path& root, const Path& path) {
+    std::error_code ec;
+    const Path fullRoot = stdfs::absolute(root, ec);
+    if (ec) return std::nullopt;
+    const Path fullPath = stdfs::absolute(path, ec);
+    if (ec) return std::nullopt;
+    const std::vector<NativeName> rootParts = Components(fullRoot.lexically_normal());
+    const std::vector<NativeName> pathParts = Components(fullPath.lexically_normal());
+    if (rootParts.empty() || pathParts.size() <= rootParts.size() ||
+        !std::equal(rootParts.begin(), rootParts.end(), pathParts.begin())) {
+        return std::nullopt;
+    }
+    std::vector<NativeName> steps(pathParts.begin() + static_cast<std::ptrdiff_t>(rootParts.size()),
+                                  pathParts.end());
+    if (std::any_of(steps.begin(), steps.end(), IsDotStep)) return std::nullopt;
+    return steps;
+}
+
+}  // namespace
+
+bool LiesBelow(const Path& root, const Path& path) { return StepsBelow(root, path).has_value(); }
+
+#ifndef _WIN32
+namespace {
+
+// Closes the descriptor it owns.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() { Close(); }
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        if (this != &other) {
+            Close();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // False when closing reports an error (a delayed write error among them).
+    bool Close() {
+        if (fd_ < 0) return true;
+        return ::close(std::exchange(fd_, -1)) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+Confined ProblemOf(int error) {
+    switch (error) {
+        case ENOENT: return Confined::Missing;
+        case ELOOP:
+        case ENXIO:
+        case EOPNOTSUPP: return Confined::Refused;
+        default: return Confined::Failed;
+    }
+}
+
+bool IsPlain(mode_t mode) { return S_ISREG(mode) || S_ISDIR(mode); }
+
+// The open folder that holds the last step of a path, and that step's name.
+struct Place {
+    Descriptor folder;
+    std::string name;
+    Confined problem = Confined::Done;
+};
+
+// Why a folder on the way could not be entered: a link or a special file is refused.
+Confined StepProblem(int folder, const std::string& step, int error) {
+    if (error == ENOENT) return Confined::Missing;
+    struct stat status {};
+    if (::fstatat(folder, step.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !IsPlain(status.st_mode)) {
+        return Confined::Refused;
+    }
+    return Confined::Failed;
+}
+
+Place Locate(const Path& root, const Path& path) {
+    Place place;
+    const auto steps = StepsBelow(root, path);
+    if (!steps) {
+        place.problem = Confined::Refused;
+        return place;
+    }
+    Descriptor folder(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.valid()) {
+        place.problem = errno == ENOENT ? Confined::Missing : Confined::Failed;
+        return place;
+    }
+    for (std::size_t i = 0; i + 1 < steps->size(); ++i) {
+        const std::string& step = (*steps)[i];
+        Descriptor next(
+            ::openat(folder.get(), step.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!next.valid()) {
+            place.problem = StepProblem(folder.get(), step, errno);
+            return place;
+        }
+        folder = std::move(next);
+    }
+    place.folder = std::move(folder);
+    place.name = steps->back();
+    return place;
+}
+
+// The entry's status without following a link; false (errno set) when it has none.
+bool StatusAt(const Place& place, struct stat& status) {
+    return ::fstatat(place.folder.get(), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// Opens a regular file for reading without following a link, looking before it
+// opens, so that no device is ever opened, and again after, in case it was swapped.
+Confined OpenRegularAt(int folder, const std::string& name, Descriptor& file) {
+    struct stat status {};
+    if (::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) return ProblemOf(errno);
+    if (!S_ISREG(status.st_mode)) return Confined::Refused;
+    file = Descriptor(
+        ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!file.valid()) return ProblemOf(errno);
+    if (::fstat(file.get(), &status) != 0) return Confined::Failed;
+    return S_ISREG(status.st_mode) ? Confined::Done : Confined::Refused;
+}
+
+Confined ReadAt(int folder, const std::string& name, std::string& bytes) {
+    bytes.clear();
+    Descriptor file;
+    const Confined opened = OpenRegularAt(folder, name, file);
+    if (opened != Confined::Done) return opened;
+    return detail::ReadAll(file.get(), bytes) ? Confined::Done : Confined::Failed;
+}
+
+bool HoldsExactly(const Place& place, const std::string& bytes) {
+    std::string current;
+    return ReadAt(place.folder.get(), place.name, current) == Confined::Done && current == bytes;
+}
+
+void RemoveStaleTemporaries(const Place& place) {
+    const int copy = ::fcntl(place.folder.get(), F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return;
+    DIR* listing = ::fdopendir(copy);
+    if (listing == nullptr) {
+        ::close(copy);
+        return;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        if (!detail::IsTemporaryOf(entry->d_name, place.name)) continue;
+        struct stat status {};
+        if (::fstatat(place.folder.get(), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(status.st_mode)) {
+            ::unlinkat(place.folder.get(), entry->d_name, 0);
+        }
+    }
+    ::closedir(listing);
+}
+
+// Writes the temporary file; false (and no temporary left) on any failure.
+bool WriteTemporary(const Place& place, const std::string& temp, const std::string& bytes,
+                    std::optional<mode_t> mode) {
+    const int folder = place.folder.get();
+    Descriptor file(::openat(folder, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                             0666));
+    if (!file.valid()) return false;
+    bool ok = detail::WriteAll(file.get(), bytes) && ::fsync(file.get()) == 0;
+    // The permissions are kept where possible; failing to keep them loses no data.
+    if (ok && mode) (void)::fchmod(file.get(), *mode);
+    ok = file.Close() && ok;
+    if (!ok) ::unlinkat(folder, temp.c_str(), 0);
+    return ok;
+}
+
+// mode: the permissions of a file that does not exist yet (an existing file keeps its own).
+Confined WriteAt(const Place& place, const std::string& bytes, std::optional<mode_t> mode) {
+    struct stat status {};
+    const bool exists = StatusAt(place, status);
+    if (!exists && errno != ENOENT) return ProblemOf(errno);
+    if (exists && !S_ISREG(status.st_mode)) return Confined::Refused;
+    if (exists && HoldsExactly(place, bytes)) {
+        RemoveStaleTemporaries(place);
+        return Confined::Done;
+    }
+    const int folder = place.folder.get();
+    if (exists && ::faccessat(folder, place.name.c_str(), W_OK, 0) != 0) return Confined::Failed;
+    if (exists) mode = status.st_mode & 07777;
+    const std::string temp = detail::TemporaryName(place.name);
+    if (!WriteTemporary(place, temp, bytes, mode)) return Confined::Failed;
+    if (::renameat(folder, temp.c_str(), folder, place.name.c_str()) != 0) {
+        ::unlinkat(folder, temp.c_str(), 0);
+        return Confined::Failed;
+    }
+    RemoveStaleTemporaries(place);
+    return Confined::Done;
+}
+
+bool RenameNoReplace(const Place& from, const Place& to) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+    if (::renameat2(from.folder.get(), from.name.c_str(), to.folder.get(), to.name.c_str(),
+                    RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+    // File systems without an atomic no-replace rename.
+    struct stat status {};
+    if (StatusAt(to, status)) return false;
+    return ::renameat(from.folder.get(), from.name.c_str(), to.folder.get(), to.name.c_str()) == 0;
+}
+
+}  // namespace
+
+ConfinedKind KindBelow(const Path& root, const Path& path) {
+    const Place place = Locate(root, path);
+    if (place.problem == Confined::Refused) return ConfinedKind::Other;
+    if (place.problem != Confined::Done) return ConfinedKind::Missing;
+    struct stat status {};
+    if (!StatusAt(place, status)) return ConfinedKind::Missing;
+    if (S_ISREG(status.st_mode)) return ConfinedKind::RegularFile;
+    if (S_ISDIR(status.st_mode)) return ConfinedKind::Directory;
+    return ConfinedKind::Other;
+}
+
+Confined ReadBelow(const Path& root, const Path& path, std::string& bytes) {
+    bytes.clear();
+    const Place place = Locate(root, path);
+    if (place.problem != Confined::Done) return place.problem;
+    return ReadAt(place.folder.get(), place.name, bytes);
+}
+
+Confined WriteBelow(const Path& root, const Path& path, const std::string& bytes) {
+    const Place place = Locate(root, path);
+    if (place.problem != Confined::Done) return place.problem;
+    return WriteAt(place, bytes, std::nullopt);
+}
+
+Confined CopyIntoBelow(const Path& source, const Path& root, const Path& path) {
+    Descriptor file;
+    const Path folder = source.has_parent_path() ? source.parent_path() : Path(".");
+    Descriptor sourceFolder(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!sourceFolder.valid()) return ProblemOf(errno);
+    const Confined opened = OpenRegularAt(sourceFolder.get(), source.filename().native(), file);
+    if (opened != Confined::Done) return opened;
+    struct stat status {};
+    std::string bytes;
+    if (::fstat(file.get(), &status) != 0 || !detail::ReadAll(file.get(), bytes)) {
+        return Confined::Failed;
+    }
+    const Place place = Locate(root, path);
+    if (place.problem != Confined::Done) return place.problem;
+    return WriteAt(place, bytes, status.st_mode & 07777);
+}
+
+Confined MoveBelow(const Path& root, const Path& from, const Path& to, bool replace) {
+    const Place source = Locate(root, from);
+    if (source.problem != Confined::Done) return source.problem;
+    const Place target = Locate(root, to);
+    if (target.problem != Confined::Done) return target.problem;
+    struct stat status {};
+    if (!StatusAt(source, status)) return ProblemOf(errno);
+    if (!S_ISREG(status.st_mode)) return Confined::Refused;
+    if (StatusAt(target, status)) {
+        if (!S_ISREG(status.st_mode)) return Confined::Refused;
+        if (!replace) return Confined::Failed;
+    }
+    const bool moved = replace ? ::renameat(source.folder.get(), source.name.c_str(),
+                                            target.folder.get(), target.name.c_str()) == 0
+                               : RenameNoReplace(source, target);
+    return moved ? Confined::Done : Confined::Failed;
+}
+
+Confined RemoveBelow(const Path& root, const Path& path) {
+    const Place place = Locate(root, path);
+    if (place.problem != Confined::Done) return place.problem;
+    struct stat status {};
+    if (!StatusAt(place, status)) return ProblemOf(errno);
+    if (!S_ISREG(status.st_mode)) return Confined::Refused;
+    return ::unlinkat(place.folder.get(), place.name.c_str(), 0) == 0 ? Confined::Done
+                                                                      : Confined::Failed;
+}
+
+Confined CreateDirectoryBelow(const Path& root, const Path& path) {
+    const Place place = Locate(root, path);
+    if (place.problem != Confined::Done) return place.problem;
+    return ::mkdirat(place.folder.get(), place.name.c_str(), 0777) == 0 ? Confined::Done
+                                                                        : Confined::Failed;
+}
+
+#else  // _WIN32
+
+namespace {
+
+// Windows: every step is checked for a reparse point, then the operation runs on
+// the full path (best effort; see the header).
+struct Place {
+    Path path;
+    Confined problem = Confined::Done;
+};
+
+constexpr DWORD kNoAttributes = INVALID_FILE_ATTRIBUTES;
+
+bool IsReparsePoint(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+bool IsFolder(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+
+Place Locate(const Path& root, const Path& path) {
+    Place place;
+    const auto steps = StepsBelow(root, path);
+    if (!steps) {
+        place.problem = Confined::Refused;
+        return place;
+    }
+    Path current = root;
+    for (std::size_t i = 0; i + 1 < steps->size(); ++i) {
+        current /= (*steps)[i];
+        const DWORD attributes = GetFileAttributesW(current.c_str());
+        if (attributes == kNoAttributes) {
+            place.problem = Confined::Missing;
+            return place;
+        }
+        if (IsReparsePoint(attributes)) {
+            place.problem = Confined::Refused;
+            return place;
+        }
+        if (!IsFolder(attributes)) {
+            place.problem = Confined::Failed;
+            return place;
+        }
+    }
+    place.path = current / steps->back();
+    return place;
+}
+
+DWORD AttributesAt(const Path& path) { return GetFileAttributesW(path.c_str()); }
+
+bool IsRegular(DWORD attributes) {
+    return attributes != kNoAttributes && !IsReparsePoint(attributes) && !IsFolder(attributes);
+}
+
+Confined ReadAt(const Path& path, std::string& bytes) {
+    bytes.clear();
+    const DWORD attributes = AttributesAt(path);
+    if (attributes == kNoAttributes) return Confined::Missing;
+    if (!IsRegular(attributes)) return Confined::Refused;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Confined::Failed;
+    Confined result = Confined::Refused;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) != 0 &&
+        IsRegular(info.dwFileAttributes)) {
+        result = detail::ReadAll(file, bytes) ? Confined::Done : Confined::Failed;
+    }
+    CloseHandle(file);
+    return result;
+}
+
+void RemoveStaleTemporaries(const Path& target) {
+    const NativeName name = target.filename().native();
+    const Path pattern = target.parent_path() / (name + L".tmp*");
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (detail::IsTemporaryOf(found.cFileName, name) && IsRegular(found.dwFileAttributes)) {
+            DeleteFileW((target.parent_path() / found.cFileName).c_str());
+        }
+    } while (FindNextFileW(search, &found) != 0);
+    FindClose(search);
+}
+
+bool WriteTemporary(const Path& temp, const std::string& bytes) {
+    const HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = detail::WriteAll(file, bytes) && FlushFileBuffers(file) != 0;
+    ok = CloseHandle(file) != 0 && ok;
+    if (!ok) DeleteFileW(temp.c_str());
+    return ok;
+}
+
+Confined WriteAt(const Path& path, const std::string& bytes) {
+    const DWORD attributes = AttributesAt(path);
+    const bool exists = attributes != kNoAttributes;
+    if (exists && !IsRegular(attributes)) return Confined::Refused;
+    std::string current;
+    if (exists && ReadAt(path, current) == Confined::Done && current == bytes) {
+        RemoveStaleTemporaries(path);
+        return Confined::Done;
+    }
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return Confined::Failed;
+    const Path temp = path.parent_path() / detail::TemporaryName(path.filename().native());
+    if (!WriteTemporary(temp, bytes)) return Confined::Failed;
+    if (MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+        DeleteFileW(temp.c_str());
+        return Confined::Failed;
+    }
+    RemoveStaleTemporaries(path);
+    return Confined::Done;
+}
+
+}  // namespace
+
+ConfinedKind KindBelow(const Path& root, const Path& path) {
+    const Place place = Locate(root, path);
+    if (place.problem == Confined::Refused) return ConfinedKind::Other;
+    if (place.problem != Confined::Done) return ConfinedKind::Missing;
+    const DWORD attributes = AttributesAt(place.path);
+    if (attributes == kNoAttributes) return ConfinedKind::Missing;
+    if (IsReparsePoint(attributes)) return ConfinedKind::Other;
+    return IsFolder(attributes) ? ConfinedKind::Directory : ConfinedKind::RegularFile;
+}
+
+Confined ReadBelow(const Path& root, const Path& path, std::string& bytes) {
+    bytes.clear();
+    const Place place = Locate(root, path);
+    if (place.problem != Confined::Done) return place.problem;
+    return ReadAt(place.path, bytes);
+}
+
+Confined WriteBelow(const Path& root, const Path& path, const std::string& bytes) {
+    const Place place = Locate(root, path);
+    if (place.problem != Confined::Done) return place.problem;
+    return WriteAt(place.path, bytes);
+}
+
+Confined CopyIntoBelow(const Path& source, const Path& root, const Path& path) {
+    std::string bytes;
+    const Confined read = ReadAt(source, bytes);
+    if (read != Confined::Done) return read;
+    const Place place = Locate(root, path);
+    if (place.problem != Confined::Done) return place.problem;
+    return WriteAt(place.path, bytes);
+}
+
+Confined MoveBelow(const Path& root, const Path& from, const Path& to, bool replace) {
+    const Place source = Locate(root, from);
+    if (source.problem != Confined::Done) return source.problem;
+    const Place target = Locate(root, to);
+    if (target.problem != Confined::Done) return target.problem;
+    const DWORD attributes = AttributesAt(source.path);
+    if (attributes == kNoAttributes) return Confined::Missing;
+    if (!IsRegular(attributes)) return Confined::Refused;
+    const DWORD targetAttributes = AttributesAt(target.path);
+    if (targetAttributes != kNoAttributes) {
+        if (!IsRegular(targetAttributes)) return Confined::Refused;
+        if (!replace) return Confined::Failed;
+    }
+    const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
+    return MoveFileExW(source.path.c_str(), target.path.c_str(), flags) != 0 ? Confined::Done
+                                                                              : Confined::Failed;
+}
+
+Confined RemoveBelow(const Path& root, const Path& path) {
+    const Place place = Locate(root, path);
+    if (place.problem != Confined::Done) return place.problem;
+    const DWORD attributes = AttributesAt(place.path);
+    if (attributes == kNoAttributes) return Confined::Missing;
+    if (!IsRegular(attributes)) return Confined::Refused;
+    return DeleteFileW(place.path.c_str()) != 0 ? Confined::Done : Confined::Failed;
+}
+
+Confined CreateDirectoryBelow(const Path& root, const Path& path) {
+    const Place place = Locate(root, path);
+    if (place.problem != Confined::Done) return place.problem;
+    return CreateDirectoryW(place.path.c_str(), nullptr) != 0 ? Confined::Done : Confined::Failed;
+}
+
+#endif
+
+}  // namespace velmora::fs

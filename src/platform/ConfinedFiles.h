@@ -1,0 +1,62 @@
+#pragma once
+// File operations that stay inside one folder, the output folder of a generation.
+// Below root no symbolic link is followed (on Windows no reparse point: junctions,
+// mount points, links), and nothing but regular files and folders is read,
+// written, renamed or removed, so a link or a pipe planted in the tree can neither
+// redirect a write outside it nor hang a read. root itself is taken as given (it
+// may be reached through links). path names a place below root when, both made
+// absolute and normalised, root's components begin it and at least one follows.
+//
+// POSIX walks down from an open handle of root with openat and O_NOFOLLOW, so a
+// link swapped in during the walk is refused too. Windows checks each component
+// for a reparse point before the operation: a link swapped in between the check
+// and the operation is not caught there.
+
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace velmora::fs {
+
+enum class Confined {
+    Done,
+    Missing,  // the file, or a folder on its way, does not exist
+    Refused,  // a link or a special file (pipe, device, socket) on the way or at the
+              // end, or a path that does not lie below root
+    Failed,   // the system refused: no space, no permission, a read-only target, I/O
+};
+
+enum class ConfinedKind { Missing, RegularFile, Directory, Other };
+
+// path names a place below root (by the texts alone, nothing is looked up).
+bool LiesBelow(const Path& root, const Path& path);
+
+// What lies at path: Other for a link or a special file there or on the way, and
+// for a path not below root; Missing also when the way cannot be searched.
+ConfinedKind KindBelow(const Path& root, const Path& path);
+
+// The whole regular file at path into bytes (replaced); Failed when a read fails.
+Confined ReadBelow(const Path& root, const Path& path, std::string& bytes);
+
+// Makes path hold bytes: a temporary file beside it gets every byte (each write and
+// the close checked, flushed to the disk) and is then renamed over path, so path
+// is either its old self or whole. A file that already holds bytes is left alone.
+// Afterwards the temporary files of path that a killed earlier write left are
+// removed. A read-only target: Failed, unchanged.
+Confined WriteBelow(const Path& root, const Path& path, const std::string& bytes);
+
+// WriteBelow with the content of source, a regular file read without following a
+// link at its end (Refused otherwise); a new file gets source's permissions.
+Confined CopyIntoBelow(const Path& source, const Path& root, const Path& path);
+
+// Renames the regular file from to to; with replace false an existing to stays
+// (Failed), with replace true a regular to is replaced.
+Confined MoveBelow(const Path& root, const Path& from, const Path& to, bool replace);
+
+// Removes the regular file at path.
+Confined RemoveBelow(const Path& root, const Path& path);
+
+// Creates the folder path, one level; Failed when something of that name exists.
+Confined CreateDirectoryBelow(const Path& root, const Path& path);
+
+}  // namespace velmora::fs
