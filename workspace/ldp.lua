@@ -20,7 +20,7 @@ local function readall(path)
 end
 
 local function unescape(t)
-  if not t then return nil end
+  if not t or not t:find("&", 1, true) then return t end
   return (t:gsub("&lt;", "<"):gsub("&gt;", ">"):gsub("&quot;", "\""):gsub("&apos;", "'"):gsub("&amp;", "&"))
 end
 
@@ -35,10 +35,9 @@ end
 -- A number as uVision, armlink and C write it: 0x1F, 0X1f, 1024, 0x400UL.
 local function number(text)
   if not text then return nil end
-  text = text:match("^%s*(.-)%s*$")
-  local h = text:match("^0[xX](%x+)[uUlL]*$")
+  local h = text:match("^%s*0[xX](%x+)[uUlL]*%s*$")
   if h then return tonumber(h, 16) end
-  local d = text:match("^(%d+)[uUlL]*$")
+  local d = text:match("^%s*(%d+)[uUlL]*%s*$")
   if d then return tonumber(d, 10) end
   return nil
 end
@@ -195,8 +194,7 @@ local function scatter_regions(s)
   local regions = {}
   local stack = {}
   local last = 1
-  for i = 1, #text do
-    local c = text:sub(i, i)
+  for i, c in text:gmatch("()([{}])") do
     if c == "{" then
       local header = text:sub(last, i - 1):match("^%s*(.-)%s*$")
       local name, base, size = parse_header(header)
@@ -221,14 +219,26 @@ end
 
 -- NSC region (the execution region of the secure gateway veneers) and XOM regions
 -- (execution regions named XOM0 .. XOM3) of a scatter file.
+-- Targets of one project often link with the same scatter file: each file is read
+-- and split into regions once per import (false: it could not be read).
+local scatter_cache = {}
+
+local function cached_scatter_regions(path)
+  if scatter_cache[path] == nil then
+    local s = readall(path)
+    scatter_cache[path] = s and scatter_regions(s) or false
+  end
+  return scatter_cache[path]
+end
+
 local function read_scatter(path, what)
-  local s = readall(path)
-  if not s then
+  local regions = cached_scatter_regions(path)
+  if not regions then
     say("ldp.lua: " .. what .. ": cannot read scatter file", path)
     return nil
   end
   local result = { xom = {} }
-  for _, r in ipairs(scatter_regions(s)) do
+  for _, r in ipairs(regions) do
     if r.depth == 2 and r.body:find("Veneer$$CMSE", 1, true) then
       local size = r.size or (r.parent and r.parent.size)
       if r.base and size then
@@ -253,31 +263,85 @@ end
 -- uVision projects
 ------------------------------------------------------------------------------
 
+-- A project is read in place: a target or element is a range { doc, first, last }
+-- of the file's text, and only the texts of leaf elements are copied out. (Lua
+-- hashes a long string by sampling it, so copies of thousands of near-identical
+-- targets would all land in one bucket of its string table.)
+local function project_document(s)
+  return { text = s, searched_from = {}, found_at = {} }
+end
+
+local function whole(doc)
+  return { doc = doc, first = 1, last = #doc.text }
+end
+
+-- First position >= from at which needle starts, or nil. Each needle remembers
+-- where it was last found, so ranges asked for in file order search the file once.
+local NOT_FOUND = math.huge
+local find = string.find
+local function find_from(doc, needle, from)
+  local at = doc.found_at[needle]
+  if not (at and doc.searched_from[needle] <= from and from <= at) then
+    at = find(doc.text, needle, from, true) or NOT_FOUND
+    doc.searched_from[needle], doc.found_at[needle] = from, at
+  end
+  if at ~= NOT_FOUND then return at end
+  return nil
+end
+
+-- "<name>" and "</name>", made once per name.
+local opening, closing = {}, {}
+
+-- First and last position of the text between the first <name> of r and the first
+-- </name> after it, both inside r (what "<name>(.-)</name>" would capture), or nil.
+local function span(r, name)
+  local open_tag, close_tag = opening[name], closing[name]
+  if not open_tag then
+    open_tag, close_tag = "<" .. name .. ">", "</" .. name .. ">"
+    opening[name], closing[name] = open_tag, close_tag
+  end
+  local open = find_from(r.doc, open_tag, r.first)
+  if not open then return nil end
+  local inner = open + #open_tag
+  local close = find_from(r.doc, close_tag, inner)
+  if not close or close + #close_tag - 1 > r.last then return nil end
+  return inner, close - 1
+end
+
+-- The element as a range, or nil.
+local function block(r, name)
+  local first, last = span(r, name)
+  if not first then return nil end
+  return { doc = r.doc, first = first, last = last }
+end
+
+-- The text of the element, entities replaced, or nil.
+local function tag(r, name)
+  local first, last = span(r, name)
+  if not first then return nil end
+  return unescape(r.doc.text:sub(first, last))
+end
+
 -- The top-level targets: <Target> immediately followed by <TargetName>, which
--- skips the nested DebugOption/Target of older files.
-local function targets(s)
-  local list = {}
+-- skips the nested DebugOption/Target of older files. Each reaches to the next
+-- one, or to </Targets>.
+local function targets(doc)
+  local s = doc.text
+  local starts = {}
   local pos = 1
   while true do
-    local a, b = s:find("<Target>%s*<TargetName>", pos)
+    local a, b = s:find("<Target>", pos, true)
     if not a then break end
-    list[#list + 1] = a
-    pos = b + 1
+    local _, name_end = s:find("^%s*<TargetName>", b + 1)
+    if name_end then starts[#starts + 1] = a end
+    pos = (name_end or b) + 1
   end
-  local blocks = {}
-  for i, a in ipairs(list) do
-    local e = list[i + 1] or s:find("</Targets>", a, true) or #s + 1
-    blocks[#blocks + 1] = s:sub(a, e - 1)
+  local list = {}
+  for i, a in ipairs(starts) do
+    local e = starts[i + 1] or s:find("</Targets>", a, true) or #s + 1
+    list[#list + 1] = { doc = doc, first = a, last = e - 1 }
   end
-  return blocks
-end
-
-local function tag(s, name)
-  return unescape(s:match("<" .. name .. ">(.-)</" .. name .. ">"))
-end
-
-local function block(s, name)
-  return s:match("<" .. name .. ">(.-)</" .. name .. ">")
+  return list
 end
 
 -- Start and size of a memory row of OnChipMemories.
@@ -388,9 +452,9 @@ local function import_target(t, count, file, output_names)
 
   local nsc, nscsize = 0, 0
   local xom = {}
-  local ldads = block(t, "LDads") or ""
-  local scatter = unescape(ldads:match("<ScatterFile>(.-)</ScatterFile>"))
-  local uses_layout = ldads:match("<umfTarg>(%d)</umfTarg>") == "1"
+  local ldads = block(t, "LDads")
+  local scatter = ldads and tag(ldads, "ScatterFile")
+  local uses_layout = ldads ~= nil and tag(ldads, "umfTarg") == "1"
   if scatter and scatter ~= "" and not uses_layout then
     local found = read_scatter(resolve(folder_of(file), scatter), what)
     if found then
@@ -430,11 +494,12 @@ local function import(file)
     say("ldp.lua: not a uVision project:", file)
     return
   end
-  local version = tag(s, "SchemaVersion")
+  local doc = project_document(s)
+  local version = tag(whole(doc), "SchemaVersion")
   if version and version ~= "2.1" then
     say("ldp.lua: schema version " .. version .. " (expected 2.1); reading what matches")
   end
-  local list = targets(s)
+  local list = targets(doc)
   if #list == 0 then
     say("ldp.lua: no target in", file)
     return
