@@ -11,6 +11,13 @@ local function say(...)
   if type(dbg) == "function" then dbg(...) else print(...) end
 end
 
+-- A note about one target, { file = , target = }: "ldp.lua: FILE [TARGET]: text".
+-- Built only when told: thousands of such long, near-identical texts would crowd
+-- one bucket of Lua's string table.
+local function tell(where, text, ...)
+  say("ldp.lua: " .. where.file .. " [" .. where.target .. "]: " .. text, ...)
+end
+
 local function readall(path)
   local f = io.open(path, "rb")
   if not f then return nil end
@@ -20,7 +27,7 @@ local function readall(path)
 end
 
 local function unescape(t)
-  if not t or not t:find("&", 1, true) then return t end
+  if not t or not string.find(t, "&", 1, true) then return t end
   return (t:gsub("&lt;", "<"):gsub("&gt;", ">"):gsub("&quot;", "\""):gsub("&apos;", "'"):gsub("&amp;", "&"))
 end
 
@@ -231,10 +238,10 @@ local function cached_scatter_regions(path)
   return scatter_cache[path]
 end
 
-local function read_scatter(path, what)
+local function read_scatter(path, where)
   local regions = cached_scatter_regions(path)
   if not regions then
-    say("ldp.lua: " .. what .. ": cannot read scatter file", path)
+    tell(where, "cannot read scatter file", path)
     return nil
   end
   local result = { xom = {} }
@@ -244,7 +251,7 @@ local function read_scatter(path, what)
       if r.base and size then
         result.nsc, result.nscsize = r.base, size
       else
-        say("ldp.lua: " .. what .. ": cannot evaluate the veneer region", r.name)
+        tell(where, "cannot evaluate the veneer region", r.name)
       end
     end
     local k = r.name:match("^XOM(%d)$")
@@ -252,7 +259,7 @@ local function read_scatter(path, what)
       if r.base and r.size then
         result.xom[tonumber(k)] = { base = r.base, size = r.size }
       else
-        say("ldp.lua: " .. what .. ": cannot evaluate region", r.name)
+        tell(where, "cannot evaluate region", r.name)
       end
     end
   end
@@ -263,27 +270,28 @@ end
 -- uVision projects
 ------------------------------------------------------------------------------
 
--- A project is read in place: a target or element is a range { doc, first, last }
--- of the file's text, and only the texts of leaf elements are copied out. (Lua
--- hashes a long string by sampling it, so copies of thousands of near-identical
--- targets would all land in one bucket of its string table.)
-local function project_document(s)
-  return { text = s, searched_from = {}, found_at = {} }
+-- A project is read in place: a target or element is a range { first, last } of
+-- the file's text, and only the texts of leaf elements are copied out. (Lua hashes
+-- a long string by sampling it, so copies of thousands of near-identical targets
+-- would all land in one bucket of its string table.) One project is read per run.
+local project_text = ""
+-- Per searched text: where it was last searched from and where it was found then.
+local searched_from, found_at = {}, {}
+
+local function open_project(s)
+  project_text, searched_from, found_at = s, {}, {}
+  return { first = 1, last = #s }
 end
 
-local function whole(doc)
-  return { doc = doc, first = 1, last = #doc.text }
-end
-
--- First position >= from at which needle starts, or nil. Each needle remembers
--- where it was last found, so ranges asked for in file order search the file once.
+-- First position >= from at which needle starts, or nil. Ranges asked for in file
+-- order thus search the file once per needle, however many targets lack it.
 local NOT_FOUND = math.huge
 local find = string.find
-local function find_from(doc, needle, from)
-  local at = doc.found_at[needle]
-  if not (at and doc.searched_from[needle] <= from and from <= at) then
-    at = find(doc.text, needle, from, true) or NOT_FOUND
-    doc.searched_from[needle], doc.found_at[needle] = from, at
+local function find_from(needle, from)
+  local at = found_at[needle]
+  if not (at and searched_from[needle] <= from and from <= at) then
+    at = find(project_text, needle, from, true) or NOT_FOUND
+    searched_from[needle], found_at[needle] = from, at
   end
   if at ~= NOT_FOUND then return at end
   return nil
@@ -300,10 +308,10 @@ local function span(r, name)
     open_tag, close_tag = "<" .. name .. ">", "</" .. name .. ">"
     opening[name], closing[name] = open_tag, close_tag
   end
-  local open = find_from(r.doc, open_tag, r.first)
+  local open = find_from(open_tag, r.first)
   if not open then return nil end
   local inner = open + #open_tag
-  local close = find_from(r.doc, close_tag, inner)
+  local close = find_from(close_tag, inner)
   if not close or close + #close_tag - 1 > r.last then return nil end
   return inner, close - 1
 end
@@ -312,21 +320,21 @@ end
 local function block(r, name)
   local first, last = span(r, name)
   if not first then return nil end
-  return { doc = r.doc, first = first, last = last }
+  return { first = first, last = last }
 end
 
 -- The text of the element, entities replaced, or nil.
 local function tag(r, name)
   local first, last = span(r, name)
   if not first then return nil end
-  return unescape(r.doc.text:sub(first, last))
+  return unescape(project_text:sub(first, last))
 end
 
 -- The top-level targets: <Target> immediately followed by <TargetName>, which
 -- skips the nested DebugOption/Target of older files. Each reaches to the next
 -- one, or to </Targets>.
-local function targets(doc)
-  local s = doc.text
+local function targets()
+  local s = project_text
   local starts = {}
   local pos = 1
   while true do
@@ -339,7 +347,7 @@ local function targets(doc)
   local list = {}
   for i, a in ipairs(starts) do
     local e = starts[i + 1] or s:find("</Targets>", a, true) or #s + 1
-    list[#list + 1] = { doc = doc, first = a, last = e - 1 }
+    list[#list + 1] = { first = a, last = e - 1 }
   end
   return list
 end
@@ -407,6 +415,17 @@ local function resolve(base_dir, rel)
   return base_dir .. SEP .. rel
 end
 
+-- The scatter file a target names, found beside the project; each name once.
+local scatter_paths = {}
+local function scatter_path(file, scatter)
+  local path = scatter_paths[scatter]
+  if not path then
+    path = resolve(folder_of(file), scatter)
+    scatter_paths[scatter] = path
+  end
+  return path
+end
+
 local function import_target(t, count, file, output_names)
   local target_name = tag(t, "TargetName") or ""
   local output_name = tag(t, "OutputName")
@@ -420,16 +439,16 @@ local function import_target(t, count, file, output_names)
   else
     name = sanitize(target_name ~= "" and target_name or (file:match("([^\\/]+)%.%w+$") or "Imported"))
   end
-  local what = file .. " [" .. target_name .. "]"
+  local where = { file = file, target = target_name }
 
   local cpu = tag(t, "Cpu")
   local secure_text = tag(t, "nSecure")
   local ns = 1
   if secure_text == nil then
-    say("ldp.lua: " .. what .. ": no nSecure element, taken as non-secure")
+    tell(where, "no nSecure element, taken as non-secure")
   elseif secure_text == "1" then
     if cpu and not cpu:find("%f[%w]TZ%f[^%w]") then
-      say("ldp.lua: " .. what .. ": the device has no TrustZone, taken as non-secure")
+      tell(where, "the device has no TrustZone, taken as non-secure")
     else
       ns = 0
     end
@@ -437,17 +456,17 @@ local function import_target(t, count, file, output_names)
 
   local ro, rosize, from = first_memory(t, ROM_ROWS, "IROM", cpu, "IROM")
   if not ro then
-    say("ldp.lua: " .. what .. ": no read-only memory found")
+    tell(where, "no read-only memory found")
     ro, rosize = 0, 0
   elseif from ~= "IROM1" then
-    say("ldp.lua: " .. what .. ": code region taken from " .. from .. ", not IROM1")
+    tell(where, "code region taken from " .. from .. ", not IROM1")
   end
   local rw, _, rwfrom = first_memory(t, RAM_ROWS, "IRAM", cpu, "IRAM")
   if not rw then
-    say("ldp.lua: " .. what .. ": no read-write memory found")
+    tell(where, "no read-write memory found")
     rw = 0
   elseif rwfrom ~= "IRAM1" then
-    say("ldp.lua: " .. what .. ": data base taken from " .. rwfrom .. ", not IRAM1")
+    tell(where, "data base taken from " .. rwfrom .. ", not IRAM1")
   end
 
   local nsc, nscsize = 0, 0
@@ -456,16 +475,16 @@ local function import_target(t, count, file, output_names)
   local scatter = ldads and tag(ldads, "ScatterFile")
   local uses_layout = ldads ~= nil and tag(ldads, "umfTarg") == "1"
   if scatter and scatter ~= "" and not uses_layout then
-    local found = read_scatter(resolve(folder_of(file), scatter), what)
+    local found = read_scatter(scatter_path(file, scatter), where)
     if found then
       if found.nsc then nsc, nscsize = found.nsc, found.nscsize end
       xom = found.xom
     end
   elseif ns == 0 then
-    say("ldp.lua: " .. what .. ": no scatter file of its own, NSC region unknown")
+    tell(where, "no scatter file of its own, NSC region unknown")
   end
   if ns == 0 and nscsize == 0 then
-    say("ldp.lua: " .. what .. ": no veneer region (Veneer$$CMSE) found")
+    tell(where, "no veneer region (Veneer$$CMSE) found")
   end
 
   local flags = {}
@@ -494,12 +513,12 @@ local function import(file)
     say("ldp.lua: not a uVision project:", file)
     return
   end
-  local doc = project_document(s)
-  local version = tag(whole(doc), "SchemaVersion")
+  local whole = open_project(s)
+  local version = tag(whole, "SchemaVersion")
   if version and version ~= "2.1" then
     say("ldp.lua: schema version " .. version .. " (expected 2.1); reading what matches")
   end
-  local list = targets(doc)
+  local list = targets()
   if #list == 0 then
     say("ldp.lua: no target in", file)
     return

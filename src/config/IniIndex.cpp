@@ -32,6 +32,14 @@ CIniFile::Index::Positions& CIniFile::Index::valuesOf(std::size_t section) {
 }
 
 int CIniFile::Index::valueIndex(std::size_t section, const std::wstring& name) {
+    const auto& names = store_.keys[section].names;
+    // A short section (every section the configuration itself writes) is scanned:
+    // as quick as hashing, and nothing to build for thousands of them.
+    if (names.size() <= kScannedValues && values_.find(section) == values_.end()) {
+        for (std::size_t j = 0; j < names.size(); ++j)
+            if (names[j] == name) return static_cast<int>(j);
+        return -1;
+    }
     const Positions& values = valuesOf(section);
     const auto found = values.find(name);
     return found == values.end() ? -1 : static_cast<int>(found->second);
@@ -64,13 +72,15 @@ std::size_t CIniFile::Index::sectionFor(const std::wstring& section) {
 
 void CIniFile::Index::put(std::size_t section, const std::wstring& name, std::wstring text) {
     key& entry = store_.keys[section];
-    const auto [found, inserted] = valuesOf(section).emplace(name, entry.names.size());
-    if (inserted) {
-        entry.names.push_back(name);
-        entry.values.push_back(std::move(text));
-    } else {
-        entry.values[found->second] = std::move(text);
+    const int position = valueIndex(section, name);
+    if (position >= 0) {
+        entry.values[static_cast<std::size_t>(position)] = std::move(text);
+        return;
     }
+    const auto map = values_.find(section);
+    if (map != values_.end()) map->second.emplace(name, entry.names.size());
+    entry.names.push_back(name);
+    entry.values.push_back(std::move(text));
 }
 
 void CIniFile::Index::put(const std::wstring& section, const std::wstring& name,
@@ -88,6 +98,7 @@ void CIniFile::Index::removeSections(const std::function<bool(const std::wstring
         }
         ++kept;
     }
+    if (kept == store_.keys.size()) return;
     store_.keys.resize(kept);
     store_.keyNames.resize(kept);
     indexSections();

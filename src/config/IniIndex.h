@@ -41,6 +41,8 @@ public:
 
 private:
     using Positions = std::unordered_map<std::wstring, std::size_t>;
+    // Sections up to this many values are searched without a map.
+    static constexpr std::size_t kScannedValues = 16;
 
     int sectionIndex(const std::wstring& section) const;
     int valueIndex(std::size_t section, const std::wstring& name);
