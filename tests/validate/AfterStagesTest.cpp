@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -180,34 +181,45 @@ protected:
     PartitionConfig config = ValidConfiguration(trees.complete());
 };
 
-TEST_F(OutputFolderOnDisk, ResolvesLinksDotDotAndFoldersToBeMade) {
-    const std::string zqdMessage = "Template path cannot be the template folder ZQD or lie inside it.";
-    const std::string libraryMessage = "Template path cannot be the BSP Library folder or lie inside it.";
+const std::string kZqdMessage = "Template path cannot be the template folder ZQD or lie inside it.";
+const std::string kLibraryMessage = "Template path cannot be the BSP Library folder or lie inside it.";
+
+TEST_F(OutputFolderOnDisk, ResolvesDotDotAndFoldersToBeMade) {
     const std::wstring sep(1, fs::Separator());
     const std::wstring library = trees.complete() + sep + L"Library";
-    struct Case {
-        std::wstring templatePath;
-        std::string message;
-    };
-    std::vector<Case> cases = {
-        {L"ZQD", zqdMessage},
-        {L"." + sep + L"ZQD" + sep + L"Secure" + sep + L"KEIL", zqdMessage},
-        {L"new" + sep + L".." + sep + L"ZQD" + sep + L"made" + sep + L"later", zqdMessage},
-        {fs::ToText(dir.path()) + sep + L"ZQD" + sep, zqdMessage},
-        {library + sep + L"CMSIS", libraryMessage},
+    const std::pair<std::wstring, std::string> cases[] = {
+        {L"ZQD", kZqdMessage},
+        {L"." + sep + L"ZQD" + sep + L"Secure" + sep + L"KEIL", kZqdMessage},
+        {L"new" + sep + L".." + sep + L"ZQD" + sep + L"made" + sep + L"later", kZqdMessage},
+        {fs::ToText(dir.path()) + sep + L"ZQD" + sep, kZqdMessage},
+        {library + sep + L"CMSIS", kLibraryMessage},
         {trees.complete(), "<none>"},
         {L"ZQD2", "<none>"},
         {L"elsewhere" + sep + L"new", "<none>"},
     };
-    if (link("ZQD", "toTemplates") && link(stdfs::path(library), "toLibrary")) {
-        cases.push_back({L"toTemplates" + sep + L"new", zqdMessage});
-        cases.push_back({L"toLibrary", libraryMessage});
-    } else {
-        ADD_FAILURE() << "no symbolic links here";
+    for (const auto& [templatePath, message] : cases) {
+        config.templatePath = templatePath;
+        EXPECT_EQ(firstError(), message) << WideToUtf8(templatePath);
     }
-    for (const Case& c : cases) {
-        config.templatePath = c.templatePath;
-        EXPECT_EQ(firstError(), c.message) << WideToUtf8(c.templatePath);
+}
+
+TEST_F(OutputFolderOnDisk, FollowsSymbolicLinks) {
+    const std::wstring sep(1, fs::Separator());
+    const std::wstring library = trees.complete() + sep + L"Library";
+    if (!link("ZQD", "toTemplates") || !link(stdfs::path(library), "toLibrary") ||
+        !link(stdfs::path("ZQD") / "Secure" / "KEIL", "toKeil"))
+        GTEST_SKIP() << "no symbolic links here";
+    const std::pair<std::wstring, std::string> cases[] = {
+        {L"toTemplates" + sep + L"new", kZqdMessage},
+        {L"toTemplates" + sep + L"Secure", kZqdMessage},
+        {L"toLibrary", kLibraryMessage},
+        {L"toLibrary" + sep + L"..", "<none>"},  // the BSP's own folder
+        // ".." after a link climbs from where the link leads, not from the link.
+        {L"toKeil" + sep + L".." + sep + L"..", kZqdMessage},
+    };
+    for (const auto& [templatePath, message] : cases) {
+        config.templatePath = templatePath;
+        EXPECT_EQ(firstError(), message) << WideToUtf8(templatePath);
     }
 }
 
