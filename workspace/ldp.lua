@@ -11,6 +11,13 @@ local function say(...)
   if type(dbg) == "function" then dbg(...) else print(...) end
 end
 
+-- A note about one target, { file = , target = }: "ldp.lua: FILE [TARGET]: text".
+-- Built only when told: thousands of such long, near-identical texts would crowd
+-- one bucket of Lua's string table.
+local function tell(where, text, ...)
+  say("ldp.lua: " .. where.file .. " [" .. where.target .. "]: " .. text, ...)
+end
+
 -- The host's readfile reads regular files only: a pipe or a device named by the
 -- project cannot hang the import.
 local function readall(path)
@@ -18,7 +25,7 @@ local function readall(path)
 end
 
 local function unescape(t)
-  if not t then return nil end
+  if not t or not string.find(t, "&", 1, true) then return t end
   return (t:gsub("&lt;", "<"):gsub("&gt;", ">"):gsub("&quot;", "\""):gsub("&apos;", "'"):gsub("&amp;", "&"))
 end
 
@@ -33,10 +40,9 @@ end
 -- A number as uVision, armlink and C write it: 0x1F, 0X1f, 1024, 0x400UL.
 local function number(text)
   if not text then return nil end
-  text = text:match("^%s*(.-)%s*$")
-  local h = text:match("^0[xX](%x+)[uUlL]*$")
+  local h = text:match("^%s*0[xX](%x+)[uUlL]*%s*$")
   if h then return tonumber(h, 16) end
-  local d = text:match("^(%d+)[uUlL]*$")
+  local d = text:match("^%s*(%d+)[uUlL]*%s*$")
   if d then return tonumber(d, 10) end
   return nil
 end
@@ -193,8 +199,7 @@ local function scatter_regions(s)
   local regions = {}
   local stack = {}
   local last = 1
-  for i = 1, #text do
-    local c = text:sub(i, i)
+  for i, c in text:gmatch("()([{}])") do
     if c == "{" then
       local header = text:sub(last, i - 1):match("^%s*(.-)%s*$")
       local name, base, size = parse_header(header)
@@ -219,20 +224,32 @@ end
 
 -- NSC region (the execution region of the secure gateway veneers) and XOM regions
 -- (execution regions named XOM0 .. XOM3) of a scatter file.
-local function read_scatter(path, what)
-  local s = readall(path)
-  if not s then
-    say("ldp.lua: " .. what .. ": cannot read scatter file", path)
+-- Targets of one project often link with the same scatter file: each file is read
+-- and split into regions once per import (false: it could not be read).
+local scatter_cache = {}
+
+local function cached_scatter_regions(path)
+  if scatter_cache[path] == nil then
+    local s = readall(path)
+    scatter_cache[path] = s and scatter_regions(s) or false
+  end
+  return scatter_cache[path]
+end
+
+local function read_scatter(path, where)
+  local regions = cached_scatter_regions(path)
+  if not regions then
+    tell(where, "cannot read scatter file", path)
     return nil
   end
   local result = { xom = {} }
-  for _, r in ipairs(scatter_regions(s)) do
+  for _, r in ipairs(regions) do
     if r.depth == 2 and r.body:find("Veneer$$CMSE", 1, true) then
       local size = r.size or (r.parent and r.parent.size)
       if r.base and size then
         result.nsc, result.nscsize = r.base, size
       else
-        say("ldp.lua: " .. what .. ": cannot evaluate the veneer region", r.name)
+        tell(where, "cannot evaluate the veneer region", r.name)
       end
     end
     local k = r.name:match("^XOM(%d)$")
@@ -240,7 +257,7 @@ local function read_scatter(path, what)
       if r.base and r.size then
         result.xom[tonumber(k)] = { base = r.base, size = r.size }
       else
-        say("ldp.lua: " .. what .. ": cannot evaluate region", r.name)
+        tell(where, "cannot evaluate region", r.name)
       end
     end
   end
@@ -251,31 +268,86 @@ end
 -- uVision projects
 ------------------------------------------------------------------------------
 
+-- A project is read in place: a target or element is a range { first, last } of
+-- the file's text, and only the texts of leaf elements are copied out. (Lua hashes
+-- a long string by sampling it, so copies of thousands of near-identical targets
+-- would all land in one bucket of its string table.) One project is read per run.
+local project_text = ""
+-- Per searched text: where it was last searched from and where it was found then.
+local searched_from, found_at = {}, {}
+
+local function open_project(s)
+  project_text, searched_from, found_at = s, {}, {}
+  return { first = 1, last = #s }
+end
+
+-- First position >= from at which needle starts, or nil. Ranges asked for in file
+-- order thus search the file once per needle, however many targets lack it.
+local NOT_FOUND = math.huge
+local find = string.find
+local function find_from(needle, from)
+  local at = found_at[needle]
+  if not (at and searched_from[needle] <= from and from <= at) then
+    at = find(project_text, needle, from, true) or NOT_FOUND
+    searched_from[needle], found_at[needle] = from, at
+  end
+  if at ~= NOT_FOUND then return at end
+  return nil
+end
+
+-- "<name>" and "</name>", made once per name.
+local opening, closing = {}, {}
+
+-- First and last position of the text between the first <name> of r and the first
+-- </name> after it, both inside r (what "<name>(.-)</name>" would capture), or nil.
+local function span(r, name)
+  local open_tag, close_tag = opening[name], closing[name]
+  if not open_tag then
+    open_tag, close_tag = "<" .. name .. ">", "</" .. name .. ">"
+    opening[name], closing[name] = open_tag, close_tag
+  end
+  local open = find_from(open_tag, r.first)
+  if not open then return nil end
+  local inner = open + #open_tag
+  local close = find_from(close_tag, inner)
+  if not close or close + #close_tag - 1 > r.last then return nil end
+  return inner, close - 1
+end
+
+-- The element as a range, or nil.
+local function block(r, name)
+  local first, last = span(r, name)
+  if not first then return nil end
+  return { first = first, last = last }
+end
+
+-- The text of the element, entities replaced, or nil.
+local function tag(r, name)
+  local first, last = span(r, name)
+  if not first then return nil end
+  return unescape(project_text:sub(first, last))
+end
+
 -- The top-level targets: <Target> immediately followed by <TargetName>, which
--- skips the nested DebugOption/Target of older files.
-local function targets(s)
-  local list = {}
+-- skips the nested DebugOption/Target of older files. Each reaches to the next
+-- one, or to </Targets>.
+local function targets()
+  local s = project_text
+  local starts = {}
   local pos = 1
   while true do
-    local a, b = s:find("<Target>%s*<TargetName>", pos)
+    local a, b = s:find("<Target>", pos, true)
     if not a then break end
-    list[#list + 1] = a
-    pos = b + 1
+    local _, name_end = s:find("^%s*<TargetName>", b + 1)
+    if name_end then starts[#starts + 1] = a end
+    pos = (name_end or b) + 1
   end
-  local blocks = {}
-  for i, a in ipairs(list) do
-    local e = list[i + 1] or s:find("</Targets>", a, true) or #s + 1
-    blocks[#blocks + 1] = s:sub(a, e - 1)
+  local list = {}
+  for i, a in ipairs(starts) do
+    local e = starts[i + 1] or s:find("</Targets>", a, true) or #s + 1
+    list[#list + 1] = { first = a, last = e - 1 }
   end
-  return blocks
-end
-
-local function tag(s, name)
-  return unescape(s:match("<" .. name .. ">(.-)</" .. name .. ">"))
-end
-
-local function block(s, name)
-  return s:match("<" .. name .. ">(.-)</" .. name .. ">")
+  return list
 end
 
 -- Start and size of a memory row of OnChipMemories.
@@ -341,6 +413,17 @@ local function resolve(base_dir, rel)
   return base_dir .. SEP .. rel
 end
 
+-- The scatter file a target names, found beside the project; each name once.
+local scatter_paths = {}
+local function scatter_path(file, scatter)
+  local path = scatter_paths[scatter]
+  if not path then
+    path = resolve(folder_of(file), scatter)
+    scatter_paths[scatter] = path
+  end
+  return path
+end
+
 local function import_target(t, count, file, output_names)
   local target_name = tag(t, "TargetName") or ""
   local output_name = tag(t, "OutputName")
@@ -354,16 +437,16 @@ local function import_target(t, count, file, output_names)
   else
     name = sanitize(target_name ~= "" and target_name or (file:match("([^\\/]+)%.%w+$") or "Imported"))
   end
-  local what = file .. " [" .. target_name .. "]"
+  local where = { file = file, target = target_name }
 
   local cpu = tag(t, "Cpu")
   local secure_text = tag(t, "nSecure")
   local ns = 1
   if secure_text == nil then
-    say("ldp.lua: " .. what .. ": no nSecure element, taken as non-secure")
+    tell(where, "no nSecure element, taken as non-secure")
   elseif secure_text == "1" then
     if cpu and not cpu:find("%f[%w]TZ%f[^%w]") then
-      say("ldp.lua: " .. what .. ": the device has no TrustZone, taken as non-secure")
+      tell(where, "the device has no TrustZone, taken as non-secure")
     else
       ns = 0
     end
@@ -371,35 +454,35 @@ local function import_target(t, count, file, output_names)
 
   local ro, rosize, from = first_memory(t, ROM_ROWS, "IROM", cpu, "IROM")
   if not ro then
-    say("ldp.lua: " .. what .. ": no read-only memory found")
+    tell(where, "no read-only memory found")
     ro, rosize = 0, 0
   elseif from ~= "IROM1" then
-    say("ldp.lua: " .. what .. ": code region taken from " .. from .. ", not IROM1")
+    tell(where, "code region taken from " .. from .. ", not IROM1")
   end
   local rw, _, rwfrom = first_memory(t, RAM_ROWS, "IRAM", cpu, "IRAM")
   if not rw then
-    say("ldp.lua: " .. what .. ": no read-write memory found")
+    tell(where, "no read-write memory found")
     rw = 0
   elseif rwfrom ~= "IRAM1" then
-    say("ldp.lua: " .. what .. ": data base taken from " .. rwfrom .. ", not IRAM1")
+    tell(where, "data base taken from " .. rwfrom .. ", not IRAM1")
   end
 
   local nsc, nscsize = 0, 0
   local xom = {}
-  local ldads = block(t, "LDads") or ""
-  local scatter = unescape(ldads:match("<ScatterFile>(.-)</ScatterFile>"))
-  local uses_layout = ldads:match("<umfTarg>(%d)</umfTarg>") == "1"
+  local ldads = block(t, "LDads")
+  local scatter = ldads and tag(ldads, "ScatterFile")
+  local uses_layout = ldads ~= nil and tag(ldads, "umfTarg") == "1"
   if scatter and scatter ~= "" and not uses_layout then
-    local found = read_scatter(resolve(folder_of(file), scatter), what)
+    local found = read_scatter(scatter_path(file, scatter), where)
     if found then
       if found.nsc then nsc, nscsize = found.nsc, found.nscsize end
       xom = found.xom
     end
   elseif ns == 0 then
-    say("ldp.lua: " .. what .. ": no scatter file of its own, NSC region unknown")
+    tell(where, "no scatter file of its own, NSC region unknown")
   end
   if ns == 0 and nscsize == 0 then
-    say("ldp.lua: " .. what .. ": no veneer region (Veneer$$CMSE) found")
+    tell(where, "no veneer region (Veneer$$CMSE) found")
   end
 
   local flags = {}
@@ -428,11 +511,12 @@ local function import(file)
     say("ldp.lua: not a uVision project:", file)
     return
   end
-  local version = tag(s, "SchemaVersion")
+  local whole = open_project(s)
+  local version = tag(whole, "SchemaVersion")
   if version and version ~= "2.1" then
     say("ldp.lua: schema version " .. version .. " (expected 2.1); reading what matches")
   end
-  local list = targets(s)
+  local list = targets()
   if #list == 0 then
     say("ldp.lua: no target in", file)
     return

@@ -1,8 +1,9 @@
 #include "config/CIniFile.h"
 
-#include <unordered_map>
-#include <utility>
+#include <algorithm>
+#include <string_view>
 
+#include "config/IniIndex.h"
 #include "config/IniNumbers.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
@@ -11,57 +12,6 @@
 namespace velmora {
 
 namespace {
-
-// The store's lookups are linear scans in insertion order. A hostile file with
-// many thousands of distinct section or value names would make Read quadratic, so
-// Read looks names up through hash maps that give the same first-match answers and
-// keep the store's order; they live only as long as one Read.
-class ReadIndex {
-public:
-    ReadIndex(std::vector<CIniFile::key>& keys, std::vector<std::wstring>& keyNames)
-        : keys_(keys), keyNames_(keyNames) {
-        for (std::size_t i = 0; i < keyNames_.size(); ++i) sectionIndex_.emplace(keyNames_[i], i);
-    }
-
-    // Position of the section, appended when missing (a section exists once it
-    // receives its first value, so call this only for an entry).
-    std::size_t sectionFor(const std::wstring& section) {
-        const auto [found, inserted] = sectionIndex_.emplace(section, keyNames_.size());
-        if (inserted) {
-            keyNames_.push_back(section);
-            keys_.emplace_back();
-        }
-        return found->second;
-    }
-
-    // PutText(section, name, text, create = true) for a section from sectionFor.
-    void put(std::size_t section, const std::wstring& name, std::wstring text) {
-        CIniFile::key& entry = keys_[section];
-        auto& values = valuesOf(section);
-        const auto [found, inserted] = values.emplace(name, entry.names.size());
-        if (inserted) {
-            entry.names.push_back(name);
-            entry.values.push_back(std::move(text));
-        } else {
-            entry.values[found->second] = std::move(text);
-        }
-    }
-
-private:
-    std::unordered_map<std::wstring, std::size_t>& valuesOf(std::size_t section) {
-        auto found = valueIndex_.find(section);
-        if (found != valueIndex_.end()) return found->second;
-        auto& values = valueIndex_[section];
-        const auto& names = keys_[section].names;
-        for (std::size_t j = 0; j < names.size(); ++j) values.emplace(names[j], j);
-        return values;
-    }
-
-    std::vector<CIniFile::key>& keys_;
-    std::vector<std::wstring>& keyNames_;
-    std::unordered_map<std::wstring, std::size_t> sectionIndex_;
-    std::unordered_map<std::size_t, std::unordered_map<std::wstring, std::size_t>> valueIndex_;
-};
 
 bool IsHeader(const std::wstring& line) {
     return line.size() >= 2 && line.front() == L'[' && line.back() == L']';
@@ -77,14 +27,27 @@ std::wstring HeaderName(const std::wstring& line) {
 }
 
 constexpr const char* kLineEnd = "\r\n";
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-// A line feed inside a name or text would end the line early and turn the rest into
-// entries of their own on the next Read, so it is written like an unrepresentable
-// character.
+bool StartsWith(const std::string& bytes, std::string_view prefix) {
+    return bytes.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Where the line after the one ending at lineEnd starts: a line ends at a line
+// feed, a carriage return and line feed, or a carriage return alone.
+std::size_t NextLineStart(const std::string& bytes, std::size_t lineEnd) {
+    if (lineEnd >= bytes.size()) return bytes.size();
+    const bool crlf = bytes[lineEnd] == '\r' && lineEnd + 1 < bytes.size() && bytes[lineEnd + 1] == '\n';
+    return lineEnd + (crlf ? 2 : 1);
+}
+
+// A line feed or carriage return inside a name or text would end the line early and
+// turn the rest into entries of their own on the next Read, so it is written like an
+// unrepresentable character.
 std::string LineText(const std::wstring& text) {
     std::string narrow = ToNarrow(text);
     for (char& c : narrow)
-        if (c == '\n') c = '?';
+        if (c == '\n' || c == '\r') c = '?';
     return narrow;
 }
 
@@ -111,20 +74,19 @@ bool CIniFile::Read() {
 }
 
 void CIniFile::Parse(const std::string& bytes) {
-    ReadIndex index(keys, keyNames);
+    // A hostile file with many thousands of distinct names would make the linear
+    // lookups quadratic.
+    Index index(*this);
     std::wstring sectionName;
     // Resolved at the first entry after a header: a header alone creates nothing.
     constexpr std::size_t kUnresolved = static_cast<std::size_t>(-1);
     std::size_t section = kUnresolved;
-    std::size_t start = 0;
+    // Some Windows editors save with a byte-order mark, which would otherwise
+    // become part of the first header and leave the file without its GENERAL.
+    std::size_t start = StartsWith(bytes, kUtf8ByteOrderMark) ? kUtf8ByteOrderMark.size() : 0;
     while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        const bool hasLineFeed = end != std::string::npos;
-        if (!hasLineFeed) end = bytes.size();
-        std::size_t lineEnd = end;
-        // Text mode drops only a carriage return that stands right before a line feed.
-        if (hasLineFeed && lineEnd > start && bytes[lineEnd - 1] == '\r') --lineEnd;
-        const std::size_t next = hasLineFeed ? end + 1 : end;
+        const std::size_t lineEnd = std::min(bytes.find_first_of("\r\n", start), bytes.size());
+        const std::size_t next = NextLineStart(bytes, lineEnd);
 
         if (lineEnd > start) {
             const std::wstring line = ToWide(bytes.substr(start, lineEnd - start));
@@ -195,11 +157,14 @@ int CIniFile::CountValues(const std::wstring& keyName) const {
 
 std::wstring CIniFile::GetText(const std::wstring& keyName, const std::wstring& valueName) {
     const int keyIndex = KeyIndexOf(keyName);
+    return TextAt(keyIndex, keyIndex < 0 ? -1 : ValueIndexOf(keyIndex, valueName));
+}
+
+std::wstring CIniFile::TextAt(int keyIndex, int valueIndex) {
     if (keyIndex < 0) {
         error = kIniKeyMissing;
         return std::wstring();
     }
-    const int valueIndex = ValueIndexOf(keyIndex, valueName);
     if (valueIndex < 0) {
         error = kIniValueMissing;
         return std::wstring();

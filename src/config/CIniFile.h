@@ -8,8 +8,10 @@
 //
 // The file is narrow text in the user's code page (see platform/TextCodec.h): bytes
 // that are not valid there survive a Read/Write round trip unchanged, and a character
-// the code page cannot represent is written as '?', as is a line feed inside a name
-// or text (it would split the line). Names and texts are written whole, however long.
+// the code page cannot represent is written as '?', as is a line feed or carriage
+// return inside a name or text (it would split the line). Names and texts are
+// written whole, however long. Lines end at LF, CRLF or a lone CR; a leading UTF-8
+// byte-order mark is skipped. Write ends every line with CRLF.
 
 #include <cstdint>
 #include <string>
@@ -25,6 +27,8 @@ public:
         std::vector<std::wstring> values;
         std::vector<std::wstring> names;  // names[j] names values[j]
     };
+    // Hash lookups for bulk operations (config/IniIndex.h).
+    class Index;
 
     // The front end shows the "Unable to open/write ini file." boxes; without one
     // (nullptr) the failures are only recorded in error.
@@ -91,6 +95,9 @@ public:
     std::wstring error;
 
 private:
+    // The text at the positions GetText looked up; the empty text, and error set,
+    // when either is -1.
+    std::wstring TextAt(int keyIndex, int valueIndex);
     void ShowWarning(const std::wstring& text);
 
     Frontend* frontend_;

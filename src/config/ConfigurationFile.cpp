@@ -1,5 +1,8 @@
 #include "config/ConfigurationFile.h"
 
+#include <limits>
+
+#include "config/IniIndex.h"
 #include "config/IniNumbers.h"
 #include "model/MemorySplit.h"
 #include "model/PeripheralTable.h"
@@ -12,8 +15,10 @@ namespace {
 constexpr const wchar_t* kGeneral = L"GENERAL";
 constexpr const wchar_t* kXom = L"XOM";
 constexpr const wchar_t* kIp = L"IP";
-// Highest project section number the file may hold.
-constexpr int kLastProjectSection = 99;
+constexpr const wchar_t* kProjectPrefix = L"PRJ";
+// Up to this section number a missing section does not end the loading; above
+// it the first missing one does.
+constexpr int kLastSectionAcrossGaps = 99;
 // A project section needs this many values to be loaded.
 constexpr int kMinimumProjectValues = 8;
 
@@ -22,26 +27,46 @@ std::wstring XomBaseName(int k) { return Format(L"XOM_BASE%d", k); }
 std::wstring XomSizeName(int k) { return Format(L"XOM_SIZE%d", k); }
 std::wstring XomProjectName(int k) { return Format(L"PRJ_NAME%d", k); }
 
-void LoadProjectRow(CIniFile& store, const std::wstring& s, ProjectTable& table) {
-    const std::wstring name = store.GetText(s, L"NAME");
-    const auto nonSecure = static_cast<int>(store.GetHex(s, L"NS"));
-    const std::uint32_t ro = store.GetHex(s, L"RO");
-    const std::uint32_t roSize = store.GetHex(s, L"ROSIZE");
-    const std::uint32_t rw = store.GetHex(s, L"RW");
-    const std::uint32_t nsc = store.GetHex(s, L"NSC");
-    const std::uint32_t nscSize = store.GetHex(s, L"NSCSIZE");
-    const std::uint32_t xom = store.GetHex(s, L"XOM");
-    const std::wstring nextBoot = store.GetText(s, L"NEXTBOOT");
-    const std::wstring path = store.GetText(s, L"PATH");
+// The n of a section name that ProjectSection(n) gives, or -1 for any other name
+// (PRJ07, PRJ-1, prj7 and numbers beyond int are no project sections).
+int ProjectSectionNumber(const std::wstring& name) {
+    const std::wstring prefix = kProjectPrefix;
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return -1;
+    const std::wstring digits = name.substr(prefix.size());
+    if (digits.size() > 1 && digits[0] == L'0') return -1;
+    long long n = 0;
+    for (const wchar_t c : digits) {
+        if (c < L'0' || c > L'9') return -1;
+        n = n * 10 + (c - L'0');
+        if (n > std::numeric_limits<int>::max()) return -1;
+    }
+    return static_cast<int>(n);
+}
+
+void LoadProjectRow(CIniFile::Index& store, const std::wstring& s, ProjectTable& table) {
+    const std::wstring name = store.getText(s, L"NAME");
+    const auto nonSecure = static_cast<int>(store.getHex(s, L"NS"));
+    const std::uint32_t ro = store.getHex(s, L"RO");
+    const std::uint32_t roSize = store.getHex(s, L"ROSIZE");
+    const std::uint32_t rw = store.getHex(s, L"RW");
+    const std::uint32_t nsc = store.getHex(s, L"NSC");
+    const std::uint32_t nscSize = store.getHex(s, L"NSCSIZE");
+    const std::uint32_t xom = store.getHex(s, L"XOM");
+    const std::wstring nextBoot = store.getText(s, L"NEXTBOOT");
+    const std::wstring path = store.getText(s, L"PATH");
     AddProjectRow(table, name, nonSecure, ro, roSize, rw, nsc, nscSize, xom, nextBoot, path);
 }
 
+// A missing or short section up to PRJ99 does not end the scan; beyond it the
+// scan goes on while the sections follow without a gap.
 void LoadProjects(CIniFile& store, ProjectTable& table) {
-    // A missing or short section does not end the scan.
-    for (int n = 0; n <= kLastProjectSection; ++n) {
+    CIniFile::Index index(store);
+    for (int n = 0; n < std::numeric_limits<int>::max(); ++n) {
         const std::wstring s = ProjectSection(n);
-        if (store.CountValues(s) < kMinimumProjectValues) continue;
-        LoadProjectRow(store, s, table);
+        const int values = index.countValues(s);
+        if (values < 0 && n > kLastSectionAcrossGaps) break;
+        if (values < kMinimumProjectValues) continue;
+        LoadProjectRow(index, s, table);
     }
 }
 
@@ -58,24 +83,32 @@ void LoadPeripheralStates(CIniFile& store, PeripheralTable& peripherals) {
         peripheral.state = ParseIniDecimal(store.GetText(kIp, peripheral.name));
 }
 
-void SaveProjectRow(CIniFile& store, const std::wstring& s, const ProjectEntry& row) {
-    store.PutText(s, L"NAME", row.name, true);
+void SaveProjectRow(CIniFile::Index& store, std::size_t s, const ProjectEntry& row) {
+    store.put(s, L"NAME", row.name);
     const bool nonSecure = row.nonSecure();
-    store.PutHex(s, L"NS", nonSecure ? 1u : 0u, true);
-    store.PutText(s, L"RO", row.roBase, true);
-    store.PutText(s, L"ROSIZE", row.roSize, true);
-    store.PutText(s, L"RW", row.rwBase, true);
-    store.PutText(s, L"NSC", nonSecure ? std::wstring() : row.nscBase, true);
-    store.PutText(s, L"NSCSIZE", nonSecure ? std::wstring() : row.nscSize, true);
-    store.PutHex(s, L"XOM", row.xomMask(), true);
-    store.PutText(s, L"NEXTBOOT", row.nextBoot, true);
-    store.PutText(s, L"PATH", row.path, true);
+    store.put(s, L"NS", FormatHex(nonSecure ? 1u : 0u));
+    store.put(s, L"RO", row.roBase);
+    store.put(s, L"ROSIZE", row.roSize);
+    store.put(s, L"RW", row.rwBase);
+    store.put(s, L"NSC", nonSecure ? std::wstring() : row.nscBase);
+    store.put(s, L"NSCSIZE", nonSecure ? std::wstring() : row.nscSize);
+    store.put(s, L"XOM", FormatHex(row.xomMask()));
+    store.put(s, L"NEXTBOOT", row.nextBoot);
+    store.put(s, L"PATH", row.path);
 }
 
-// Every stale section above the rows goes, not only the unbroken run after the last
-// row: a section left above a gap would come back as a phantom row on the next start.
-void RemoveStaleProjectSections(CIniFile& store, int rowCount) {
-    for (int n = rowCount; n <= kLastProjectSection; ++n) store.RemoveKey(ProjectSection(n));
+void SaveProjectRows(CIniFile::Index& store, const ProjectTable& projects) {
+    const auto& rows = projects.rows;
+    for (std::size_t n = 0; n < rows.size(); ++n)
+        SaveProjectRow(store, store.sectionFor(ProjectSection(static_cast<int>(n))), rows[n]);
+}
+
+// Every stale section above the rows goes, whatever its number, not only the
+// unbroken run after the last row: a section left above a gap would come back as
+// a phantom row on the next start.
+void RemoveStaleProjectSections(CIniFile::Index& store, int rowCount) {
+    store.removeSections(
+        [rowCount](const std::wstring& name) { return ProjectSectionNumber(name) >= rowCount; });
 }
 
 }  // namespace
@@ -128,25 +161,25 @@ void BuildDefaultConfiguration(CIniFile& store, PartitionConfig& config) {
 }
 
 bool SaveConfiguration(CIniFile& store, const PartitionConfig& config) {
-    store.PutText(kGeneral, L"TEMPLATE_PATH", config.templatePath, true);
-    store.PutText(kGeneral, L"BSP_PATH", config.bspPath, true);
-    store.PutHex(kGeneral, L"NSBA", config.nsba, true);
-    store.PutHex(kGeneral, L"SRAMNSBA", config.sramNsba, true);
+    // Thousands of imported rows: every lookup goes through one index.
+    CIniFile::Index index(store);
+    index.put(kGeneral, L"TEMPLATE_PATH", config.templatePath);
+    index.put(kGeneral, L"BSP_PATH", config.bspPath);
+    index.put(kGeneral, L"NSBA", FormatHex(config.nsba));
+    index.put(kGeneral, L"SRAMNSBA", FormatHex(config.sramNsba));
 
-    const auto& rows = config.projects.rows;
-    for (std::size_t n = 0; n < rows.size(); ++n)
-        SaveProjectRow(store, ProjectSection(static_cast<int>(n)), rows[n]);
-    RemoveStaleProjectSections(store, config.projects.size());
+    SaveProjectRows(index, config.projects);
+    RemoveStaleProjectSections(index, config.projects.size());
 
     for (int k = 0; k < kXomRegionCount; ++k) {
         const XomRegion& region = config.xomRegions[static_cast<std::size_t>(k)];
-        store.PutText(kXom, XomBaseName(k), region.base, true);
-        store.PutText(kXom, XomSizeName(k), region.size, true);
-        store.PutText(kXom, XomProjectName(k), region.projectName, true);
+        index.put(kXom, XomBaseName(k), region.base);
+        index.put(kXom, XomSizeName(k), region.size);
+        index.put(kXom, XomProjectName(k), region.projectName);
     }
 
     for (const PeripheralEntry& peripheral : config.peripherals)
-        store.PutDecimal(kIp, peripheral.name, peripheral.state, true);
+        index.put(kIp, peripheral.name, Format(L"%d", peripheral.state));
 
     if (store.path.empty()) store.path = kConfigurationPath;
     return store.Write();

@@ -14,8 +14,9 @@ namespace velmora {
 inline constexpr const wchar_t* kConfigurationPath = L"./default.kiv";
 
 // Sets store.path to path, reads it and fills the configuration: paths, the two
-// boundaries (as stored, not yet positioned), one project row per section PRJ0..PRJ99
-// with at least 8 values, the four XOM rows and the peripheral states.
+// boundaries (as stored, not yet positioned), one project row per section PRJn with
+// at least 8 values (gaps are passed over up to PRJ99; beyond it the first missing
+// section ends the rows), the four XOM rows and the peripheral states.
 // Returns true when the file was used; false when it could not be read or has no
 // section PRJ0, in which case BuildDefaultConfiguration ran (merging into whatever
 // the store already held; an unreadable file has shown "Unable to open ini file.").
@@ -27,9 +28,9 @@ bool LoadConfiguration(CIniFile& store, PartitionConfig& config,
 // peripheral non-secure except the always-secure ones. The path fields are left alone.
 void BuildDefaultConfiguration(CIniFile& store, PartitionConfig& config);
 
-// Copies the configuration into the store, removes every section PRJn from the row
-// count up to PRJ99, and writes the store to store.path (kConfigurationPath when it
-// is empty). Returns Write's result: false when the file could not be replaced, the
+// Copies the configuration into the store, removes every section PRJn whose n is
+// the row count or more, and writes the store to store.path (kConfigurationPath
+// when it is empty). Takes time linear in the size of the store. Returns Write's result: false when the file could not be replaced, the
 // old file is then unchanged and "Unable to write ini file." has been shown.
 bool SaveConfiguration(CIniFile& store, const PartitionConfig& config);
 

@@ -43,26 +43,17 @@ bool ReadHexConversion(const std::wstring& text, std::size_t position, std::uint
         HexDigitValue(text[position + 2]) >= 0) {
         position += 2;
     }
-    std::uint64_t accumulated = 0;
+    // Like "%x" into an unsigned int: the number modulo 2^32, a '-' negating it.
+    std::uint32_t magnitude = 0;
     bool anyDigit = false;
-    bool overflow = false;
     for (; position < text.size(); ++position) {
         const int digit = HexDigitValue(text[position]);
         if (digit < 0) break;
         anyDigit = true;
-        accumulated = accumulated * 16 + static_cast<std::uint64_t>(digit);
-        if (accumulated > std::numeric_limits<std::uint32_t>::max()) {
-            overflow = true;
-            accumulated = std::numeric_limits<std::uint32_t>::max();
-        }
+        magnitude = (magnitude << 4) | static_cast<std::uint32_t>(digit);
     }
     if (!anyDigit) return false;
-    if (overflow) {
-        value = std::numeric_limits<std::uint32_t>::max();
-        return true;
-    }
-    auto magnitude = static_cast<std::uint32_t>(accumulated);
-    value = start.negative ? static_cast<std::uint32_t>(0u - magnitude) : magnitude;
+    value = start.negative ? 0u - magnitude : magnitude;
     return true;
 }
 

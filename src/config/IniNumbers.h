@@ -8,8 +8,8 @@ namespace velmora {
 
 // GetHex's rule. Text starting with "0x" (lower-case x only): the rest is read like
 // the C "%x" input conversion: blanks skipped, an optional sign, an optional second
-// "0x"/"0X", then hex digits of either case; a '-' negates modulo 2^32 and a value
-// beyond 32 bits reads as 0xffffffff. Any other text is read as a decimal integer
+// "0x"/"0X", then hex digits of either case, taken modulo 2^32 (0x123456789 reads
+// as 0x23456789); a '-' negates modulo 2^32. Any other text is read as a decimal integer
 // (see ParseIniDecimal), reinterpreted as unsigned. No digit at all gives 0.
 std::uint32_t ParseIniHex(const std::wstring& text);
 

@@ -16,24 +16,35 @@ std::wstring FormatHex(std::uint32_t value) { return Format(L"0x%x", static_cast
 
 namespace {
 
-bool SomeRowOwns(const std::vector<ProjectEntry>& rows, std::size_t k) {
-    for (const ProjectEntry& row : rows) {
-        if (row.xomCells[k] == XomCellState::Owned) return true;
-    }
-    return false;
+// The row that owns region k, or rows.size() when none does; the hint saves the
+// search while it still names the owner.
+std::size_t OwnerOf(const std::vector<ProjectEntry>& rows, std::size_t k, std::size_t hint) {
+    if (hint < rows.size() && rows[hint].xomCells[k] == XomCellState::Owned) return hint;
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        if (rows[r].xomCells[k] == XomCellState::Owned) return r;
+    return rows.size();
 }
 
-// The new last row takes or leaves each region; a taken region moves away from its old owner.
-void AssignXomCellsOfLastRow(std::vector<ProjectEntry>& rows, unsigned xomMask) {
-    ProjectEntry& added = rows.back();
+// The new last row takes or leaves each region; a taken region moves away from its
+// old owner. By the invariant the row before the new one tells whether anyone owns
+// a region: Free there means nobody does.
+void AssignXomCellsOfLastRow(ProjectTable& table, unsigned xomMask) {
+    std::vector<ProjectEntry>& rows = table.rows;
+    const std::size_t added = rows.size() - 1;
     for (std::size_t k = 0; k < kXomRegionCount; ++k) {
-        if ((xomMask >> k) & 1u) {
-            for (ProjectEntry& other : rows) other.xomCells[k] = XomCellState::Taken;
-            added.xomCells[k] = XomCellState::Owned;
-        } else {
-            added.xomCells[k] = XomCellState::Free;
-            if (SomeRowOwns(rows, k)) added.xomCells[k] = XomCellState::Taken;
+        const bool someoneOwns = added > 0 && rows[added - 1].xomCells[k] != XomCellState::Free;
+        if (((xomMask >> k) & 1u) == 0) {
+            rows[added].xomCells[k] = someoneOwns ? XomCellState::Taken : XomCellState::Free;
+            continue;
         }
+        if (someoneOwns) {
+            const std::size_t owner = OwnerOf(rows, k, table.xomOwnerHint[k]);
+            if (owner < added) rows[owner].xomCells[k] = XomCellState::Taken;
+        } else {
+            for (std::size_t r = 0; r < added; ++r) rows[r].xomCells[k] = XomCellState::Taken;
+        }
+        rows[added].xomCells[k] = XomCellState::Owned;
+        table.xomOwnerHint[k] = added;
     }
 }
 
@@ -55,7 +66,7 @@ void AddProjectRow(ProjectTable& table, const std::wstring& name, int nonSecure,
     entry.nextBoot = nextBoot;
     entry.path = path;
     table.rows.push_back(std::move(entry));
-    AssignXomCellsOfLastRow(table.rows, xomMask);
+    AssignXomCellsOfLastRow(table, xomMask);
 }
 
 void SetXomRow(XomTable& table, int k, std::uint32_t base, std::uint32_t size,

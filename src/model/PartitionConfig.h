@@ -38,6 +38,9 @@ struct ProjectTable {
     std::vector<ProjectEntry> rows;
     // The Next Boot drop-down's choices: placeholders until the first click in the column.
     std::vector<std::wstring> nextBootChoices{L"t1", L"t2", L"t3"};
+    // Where AddProjectRow last put the owner of each region: a hint, trusted only
+    // while that row is still Owned, so that appending rows stays linear.
+    std::array<std::size_t, kXomRegionCount> xomOwnerHint{};
 
     int size() const { return static_cast<int>(rows.size()); }
     bool hasRow(int row) const { return row >= 0 && row < size(); }
@@ -63,6 +66,8 @@ struct PartitionConfig {
 
 // Appends one row from values; numbers are written "0x%x", a non-secure row gets
 // empty NSC cells, and each bit of xomMask takes that region from any previous owner.
+// Relies on the ownership invariant (per region all rows Free, or one Owned and the
+// others Taken) and takes constant time once every region's state is settled.
 void AddProjectRow(ProjectTable& table, const std::wstring& name, int nonSecure, std::uint32_t ro,
                    std::uint32_t roSize, std::uint32_t rw, std::uint32_t nsc, std::uint32_t nscSize,
                    unsigned xomMask, const std::wstring& nextBoot, const std::wstring& path);

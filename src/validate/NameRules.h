@@ -20,4 +20,21 @@ ValidationError CheckNextBoots(const ValidationSnapshot& snapshot);
 // Names of any length are judged whole.
 ValidationError CheckNameCharacters(const ValidationSnapshot& snapshot);
 
+// Checks after the fourteen stages, for the tree being meant for Windows.
+
+// Two names that differ only in letter case (App and APP), which Windows would give
+// one folder: "[%s] and [%s] project names differ only in case; ..." with the first
+// such pair in table order (the earlier row first).
+ValidationError CheckNamesDifferBeyondCase(const ValidationSnapshot& snapshot);
+
+// A name that Windows keeps for a device: the project's folder P and its files
+// P.uvprojx, P.ewp, ... could not be made. (main_P.c and the other files named
+// after P never are device names.)
+ValidationError CheckDeviceNames(const ValidationSnapshot& snapshot);
+
+// True when Windows reserves the file name for a device: CON, PRN, AUX, NUL,
+// COM1..COM9 or LPT1..LPT9, in any case, alone or before an extension (con.txt),
+// also with blanks before the extension.
+bool IsWindowsDeviceName(const std::wstring& fileName);
+
 }  // namespace velmora

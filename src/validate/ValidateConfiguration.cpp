@@ -5,6 +5,7 @@
 #include "validate/AlignmentRules.h"
 #include "validate/BspRules.h"
 #include "validate/NameRules.h"
+#include "validate/OutputFolderRules.h"
 #include "validate/OverlapRules.h"
 #include "validate/PlacementRules.h"
 #include "validate/SizeRules.h"
@@ -13,7 +14,8 @@
 namespace velmora {
 
 std::optional<std::wstring> FindFirstValidationError(const PartitionConfig& config,
-                                                     const PathQuery& pathExists) {
+                                                     const PathQuery& pathExists,
+                                                     const PathResolver& resolvePath) {
     // The tables cannot change during the pass, so reading every value up front
     // gives what reading each one at its own stage would.
     const ValidationSnapshot s = TakeValidationSnapshot(config);
@@ -31,6 +33,10 @@ std::optional<std::wstring> FindFirstValidationError(const PartitionConfig& conf
         [&] { return CheckMinimumCodeRegions(s); },
         [&] { return CheckRegionOverlaps(s); },
         [&] { return CheckPlacements(s); },
+        // Not among the fourteen: what the generated tree needs on Windows and where it goes.
+        [&] { return CheckNamesDifferBeyondCase(s); },
+        [&] { return CheckDeviceNames(s); },
+        [&] { return CheckOutputFolder(s, resolvePath); },
     };
     for (const Stage& stage : stages)
         if (ValidationError error = stage()) return error;

@@ -13,11 +13,15 @@
 
 namespace velmora {
 
-// Runs every stage in order, asking pathExists about the BSP folders. Returns the
+// Runs every stage in order, asking pathExists about the BSP folders, then the
+// checks that the generated tree needs on Windows and in its place: names that
+// differ only in case, device names, an output folder inside the template tree or
+// the BSP's Library folder (compared as resolvePath gives them). Returns the
 // message of the first failing rule, exactly as it is shown, or nullopt when the
 // configuration passes. Any number of rows and names of any length are judged.
-std::optional<std::wstring> FindFirstValidationError(const PartitionConfig& config,
-                                                     const PathQuery& pathExists);
+std::optional<std::wstring> FindFirstValidationError(
+    const PartitionConfig& config, const PathQuery& pathExists,
+    const PathResolver& resolvePath = FileSystemPathResolver());
 
 // Shows the message in a modal "ERROR" box with the error icon and one OK button.
 void ReportValidationError(Frontend& frontend, const std::wstring& message);

@@ -50,6 +50,7 @@ ValidationSnapshot TakeValidationSnapshot(const PartitionConfig& config) {
     for (std::size_t k = 0; k < snapshot.xom.size(); ++k)
         snapshot.xom[k] = ReadXomRegion(config.xomRegions[k]);
     snapshot.bspPath = config.bspPath;
+    snapshot.templatePath = config.templatePath;
     snapshot.nsba = config.nsba;
     snapshot.sramNsba = config.sramNsba;
     return snapshot;

@@ -50,11 +50,12 @@ struct ValidationSnapshot {
     std::vector<ProjectValues> projects;  // every row, in table order
     std::array<XomValues, kXomRegionCount> xom;
     std::wstring bspPath;
+    std::wstring templatePath;  // the output folder
     std::uint32_t nsba = 0;
     std::uint32_t sramNsba = 0;
 };
 
-// Reads every project row, the four XOM rows, the BSP path and both boundaries.
+// Reads every project row, the four XOM rows, both paths and both boundaries.
 // Never fails: a cell that is no number reads as ParseHexCell reads it.
 ValidationSnapshot TakeValidationSnapshot(const PartitionConfig& config);
 

@@ -67,9 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // No comment syntax.
                       EntryCase{";note=1", L";note", L"1"},
                       EntryCase{"# note", L"", L" note"},
-                      // A carriage return before the line feed is dropped.
+                      // A carriage return ends the line, alone or before the line feed.
                       EntryCase{"k=v\r", L"k", L"v"},
-                      EntryCase{"k=v\r\r", L"k", L"v\r"},
+                      EntryCase{"k=v\r\r", L"k", L"v"},
                       EntryCase{"k=\tv\t", L"k", L"\tv\t"}));
 
 struct HeaderCase {
@@ -112,10 +112,46 @@ TEST(CIniFileRead, SkipsEmptyLinesAndCountsALastLineWithoutLineFeed) {
     EXPECT_EQ(Contents(store), expected);
 }
 
-TEST(CIniFileRead, KeepsACarriageReturnThatIsNotBeforeALineFeed) {
-    const CIniFile store = Parsed("[S]\na=1\rb=2\nc=3\r");
-    const std::vector<Section> expected{{L"S", {{L"a", L"1\rb=2"}, {L"c", L"3\r"}}}};
-    EXPECT_EQ(Contents(store), expected);
+// Files saved by some Windows editors: a byte-order mark in front, or carriage
+// returns alone as line ends. Both read like the plain file.
+struct LayoutCase {
+    const char* what;
+    std::string bytes;
+};
+
+class CIniFileLayout : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(CIniFileLayout, ReadsLikeThePlainFile) {
+    const std::vector<Section> expected{{L"GENERAL", {{L"TEMPLATE_PATH", L"C:\\out"}, {L"NSBA", L"0x10040000"}}},
+                                        {L"PRJ0", {{L"NAME", L"A"}}}};
+    EXPECT_EQ(Contents(Parsed(GetParam().bytes)), expected) << GetParam().what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Editors, CIniFileLayout,
+    ::testing::Values(
+        LayoutCase{"CRLF", "[GENERAL]\r\nTEMPLATE_PATH=C:\\out\r\nNSBA=0x10040000\r\n\r\n[PRJ0]\r\nNAME=A\r\n"},
+        LayoutCase{"LF", "[GENERAL]\nTEMPLATE_PATH=C:\\out\nNSBA=0x10040000\n[PRJ0]\nNAME=A"},
+        LayoutCase{"CR alone", "[GENERAL]\rTEMPLATE_PATH=C:\\out\rNSBA=0x10040000\r\r[PRJ0]\rNAME=A\r"},
+        LayoutCase{"mixed", "[GENERAL]\rTEMPLATE_PATH=C:\\out\nNSBA=0x10040000\r\n\r[PRJ0]\nNAME=A\r"},
+        LayoutCase{"BOM and CRLF", "\xEF\xBB\xBF[GENERAL]\r\nTEMPLATE_PATH=C:\\out\r\nNSBA=0x10040000\r\n[PRJ0]\r\nNAME=A\r\n"},
+        LayoutCase{"BOM and CR", "\xEF\xBB\xBF[GENERAL]\rTEMPLATE_PATH=C:\\out\rNSBA=0x10040000\r[PRJ0]\rNAME=A"}));
+
+TEST(CIniFileRead, OnlyALeadingByteOrderMarkIsSkipped) {
+    // A second mark, or one inside the file, is text like any other.
+    const std::string bom = "\xEF\xBB\xBF";
+    const CIniFile twice = Parsed(bom + bom + "[S]\nk=v\n");
+    ASSERT_EQ(twice.keys.size(), 1u);
+    EXPECT_TRUE(twice.keys[0].names[0].empty());  // the header line became an entry
+    const CIniFile inside = Parsed("[S]\nk=" + bom + "v\n");
+    ASSERT_EQ(inside.keys.size(), 1u);
+    EXPECT_EQ(inside.keys[0].values[0].size(), 2u);  // the mark and v
+}
+
+TEST(CIniFileRead, CarriageReturnsInsideTextsAreWrittenAsQuestionMarks) {
+    CIniFile store;
+    store.PutText(L"S", L"k", L"a\rb", true);
+    EXPECT_EQ(store.Serialize(), "[S]\r\nk=a?b\r\n\r\n");
 }
 
 TEST(CIniFileRead, RepeatedHeadersMergeIntoTheFirstSection) {

@@ -216,7 +216,86 @@ TEST(ConfigurationFile, SkipsShortSectionsAndGapsWithoutEndingTheScan) {
                 "[PRJ1]\r\nNAME=Short\r\nNS=0x0\r\nRO=0\r\nROSIZE=0\r\nRW=0\r\nNSC=0\r\nXOM=0\r\n\r\n" +
                 ProjectSection(3, "D") + ProjectSection(99, "Last") + ProjectSection(100, "Beyond"));
     s.load();
-    EXPECT_EQ(RowNames(s.config), (std::vector<std::wstring>{L"A", L"D", L"Last"}));
+    EXPECT_EQ(RowNames(s.config), (std::vector<std::wstring>{L"A", L"D", L"Last", L"Beyond"}));
+}
+
+// Numbered sections PRJ0..PRJ(n-1) of rows named R0, R1, ...
+std::string ProjectRun(int first, int count) {
+    std::string bytes;
+    for (int n = first; n < first + count; ++n)
+        bytes += ProjectSection(n, "R" + std::to_string(n));
+    return bytes;
+}
+
+std::vector<std::wstring> RunNames(int first, int count) {
+    std::vector<std::wstring> names;
+    for (int n = first; n < first + count; ++n) names.push_back(L"R" + std::to_wstring(n));
+    return names;
+}
+
+// Above PRJ99 the rows go on while the sections follow each other; a short section
+// there still continues the run, a missing one ends it.
+TEST(ConfigurationFile, SectionsBeyondPrj99LoadWhileTheyFollowWithoutAGap) {
+    struct Case {
+        const char* what;
+        std::string file;
+        std::vector<std::wstring> rows;
+    };
+    const std::string shortSection = "[PRJ101]\r\nNAME=Short\r\n\r\n";
+    std::vector<std::wstring> upTo102 = RunNames(0, 101);
+    upTo102.push_back(L"R102");
+    const Case cases[] = {
+        {"150 rows", ProjectRun(0, 150), RunNames(0, 150)},
+        {"gap at 100", ProjectRun(0, 100) + ProjectRun(101, 5), RunNames(0, 100)},
+        {"short 101 continues", ProjectRun(0, 101) + shortSection + ProjectRun(102, 1), upTo102},
+        {"gaps below 100 only", ProjectRun(0, 1) + ProjectRun(99, 3),
+         std::vector<std::wstring>{L"R0", L"R99", L"R100", L"R101"}},
+    };
+    for (const Case& c : cases) {
+        Session s;
+        s.writeFile(c.file);
+        s.load();
+        EXPECT_EQ(RowNames(s.config), c.rows) << c.what;
+    }
+}
+
+TEST(ConfigurationFile, MoreThanAHundredRowsSurviveSaveAndRestart) {
+    Session s;
+    s.writeFile(ProjectRun(0, 130));
+    s.load();
+    ASSERT_EQ(s.config.projects.size(), 130);
+    ASSERT_TRUE(s.save());
+    Restart again;
+    EXPECT_EQ(RowNames(again.config), RunNames(0, 130));
+}
+
+// A later, smaller table must not leave PRJ100... behind: they would come back on
+// the next start after a later import overwrote only some of them.
+TEST(ConfigurationFile, SaveRemovesStaleSectionsBeyondPrj99) {
+    Session s;
+    s.writeFile(ProjectRun(0, 120) + ProjectRun(200, 2) + "[PRJ0150]\r\nNAME=x\r\n\r\n" +
+                "[PRJ-1]\r\nNAME=x\r\n\r\n[prj130]\r\nNAME=x\r\n\r\n");
+    s.load();
+    ASSERT_EQ(s.config.projects.size(), 120);
+    s.config.projects.rows.resize(3);
+    ASSERT_TRUE(s.save());
+    Restart again;
+    EXPECT_EQ(RowNames(again.config), RunNames(0, 3));
+    for (int n = 3; n < 202; ++n)
+        EXPECT_EQ(again.store.KeyIndexOf(L"PRJ" + std::to_wstring(n)), -1) << n;
+    // Names that no row number gives are not project sections and stay.
+    for (const wchar_t* kept : {L"PRJ0150", L"PRJ-1", L"prj130"})
+        EXPECT_NE(again.store.KeyIndexOf(kept), -1) << kept;
+}
+
+TEST(ConfigurationFile, WideHexValuesLoadModulo32Bits) {
+    Session s;
+    s.writeFile("[PRJ0]\r\nNAME=A\r\nNS=0x0\r\nRO=0x123456789\r\nROSIZE=0x-800\r\n"
+                "RW=0x20000000\r\nNSC=0x0\r\nNSCSIZE=0x0\r\nXOM=0x0\r\n\r\n");
+    s.load();
+    ASSERT_EQ(s.config.projects.size(), 1);
+    EXPECT_EQ(s.config.projects.rows[0].roBase, L"0x23456789");
+    EXPECT_EQ(s.config.projects.rows[0].roSize, L"0xfffff800");
 }
 
 TEST(ConfigurationFile, LoadsMoreThanTenProjects) {

@@ -40,8 +40,12 @@ INSTANTIATE_TEST_SUITE_P(
         HexCase{L"0x0xg", 0}, HexCase{L"0x+", 0}, HexCase{L"0x 0x7", 0x7},
         // The sign stands before the second prefix, not after it.
         HexCase{L"0x-0x10", 0xFFFFFFF0}, HexCase{L"0x +0X1f", 0x1F}, HexCase{L"0x0x-1", 0},
-        // More than 32 bits saturate instead of wrapping into a small address.
-        HexCase{L"0x100000000", 0xFFFFFFFF}, HexCase{L"0x123456789abcdef", 0xFFFFFFFF},
+        // More than 32 bits: "%x" into an unsigned int keeps the value modulo 2^32,
+        // and a sign negates that value modulo 2^32.
+        HexCase{L"0x123456789", 0x23456789}, HexCase{L"0x100000000", 0},
+        HexCase{L"0x123456789abcdef", 0x89ABCDEF}, HexCase{L"0x1ffffffff", 0xFFFFFFFF},
+        HexCase{L"0x-123456789", 0xDCBA9877}, HexCase{L"0x-100000001", 0xFFFFFFFF},
+        HexCase{L"0x00000000123456789", 0x23456789},
         // The decimal reading: blanks, sign, leading digits.
         HexCase{L" 42", 42}, HexCase{L"+7", 7}, HexCase{L"-1", 0xFFFFFFFF},
         HexCase{L"12ab", 12}, HexCase{L"abc", 0}, HexCase{L" 0x10", 0},

@@ -95,6 +95,25 @@ TEST(MemorySplit, BarRowsAtDesignScale) {
     EXPECT_EQ(BarRow(sram, 96), 560);
 }
 
+// Rows from 28 to 560 (532 pixels): a row is rounded to the nearest, not cut. The
+// expected rows are worked out by hand: 14 KB of 512 is 14.55 pixels, 16 KB of 96 is
+// 88.67, 1 KB of 96 is 5.54.
+TEST(MemorySplit, BarRowsRoundToTheNearestPixel) {
+    struct Case {
+        bool flash;
+        unsigned kb;
+        int row;
+    };
+    const Case cases[] = {
+        {true, 13, 42}, {true, 14, 43}, {true, 1, 29}, {true, 511, 559},
+        {false, 1, 34}, {false, 2, 39}, {false, 16, 117}, {false, 48, 294},
+    };
+    const MemoryBar flash = FlashMemoryBar(1.0, 1.0);
+    const MemoryBar sram = SramMemoryBar(1.0, 1.0);
+    for (const Case& c : cases)
+        EXPECT_EQ(BarRow(c.flash ? flash : sram, c.kb), c.row) << (c.flash ? "flash " : "SRAM ") << c.kb << " KB";
+}
+
 TEST(MemorySplit, BarPartsTileTheBarWithCaptions) {
     const BarSplit full = FlashBarSplit(256, 1.0, 1.0);
     EXPECT_EQ(full.securePart.caption, L"512 KB");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 
 #include "model/ProjectTableEditing.h"
@@ -178,21 +179,63 @@ TEST(RefreshNextBootChoices, OtherRowsInOrderAfterThePlaceholders) {
     EXPECT_EQ(table.nextBootChoices, (std::vector<std::wstring>{L"P0", L"P0"}));
 }
 
+// The row Owned in column k, or -1.
+int OwnerRow(const ProjectTable& table, std::size_t k) {
+    for (int r = 0; r < table.size(); ++r)
+        if (table.rows[static_cast<std::size_t>(r)].xomCells[k] == S::Owned) return r;
+    return -1;
+}
+
+// Against a plain model of who owns what: the last row that took a region owns it,
+// a click on a Free cell takes it, any other click frees it, a deleted owner frees it.
 TEST(XomInvariant, HoldsUnderRandomEditing) {
     std::mt19937 random(12345);
     ProjectTable table;
     XomTable xom;
     test::ScriptedFrontend ui;
+    std::array<int, kXomRegionCount> owner{-1, -1, -1, -1};
     for (int step = 0; step < 5000; ++step) {
         const int action = static_cast<int>(random() % 4);
         const int row = table.size() > 0 ? static_cast<int>(random() % static_cast<unsigned>(table.size())) : 0;
         const int k = static_cast<int>(random() % 4);
-        if (action == 0) AddProjectRow(table, L"R", 0, 0, 0, 0, 0, 0, random() % 16, L"", L"");
-        if (action == 1) ToggleXomCell(table, xom, row, k);
-        if (action == 2 && table.size() > 3) DeleteProject(table, xom, row);
-        if (action == 3) AddNewProject(table, ui);
+        if (action == 0) {
+            const unsigned mask = random() % 16;
+            AddProjectRow(table, L"R", 0, 0, 0, 0, 0, 0, mask, L"", L"");
+            for (std::size_t m = 0; m < kXomRegionCount; ++m)
+                if ((mask >> m) & 1u) owner[m] = table.size() - 1;
+        }
+        if (action == 1 && table.size() > 0) {
+            const auto region = static_cast<std::size_t>(k);
+            const bool wasFree = table.rows[static_cast<std::size_t>(row)].xomCells[region] == S::Free;
+            ToggleXomCell(table, xom, row, k);
+            owner[region] = wasFree ? row : -1;
+        }
+        if (action == 2 && table.size() > 3) {
+            DeleteProject(table, xom, row);
+            for (int& o : owner) o = o == row ? -1 : (o > row ? o - 1 : o);
+        }
+        if (action == 3 && AddNewProject(table, ui)) {
+            // A new row of zeros owns nothing.
+        }
         ASSERT_TRUE(XomInvariantHolds(table)) << "after step " << step;
+        for (std::size_t m = 0; m < kXomRegionCount; ++m)
+            ASSERT_EQ(OwnerRow(table, m), owner[m]) << "region " << m << " after step " << step;
     }
+}
+
+// Thousands of appended rows, each taking regions from the one before, as a large
+// import does: every region ends with the last row that took it.
+TEST(AddProjectRow, ManyRowsPassRegionsOnToTheLastTaker) {
+    ProjectTable table;
+    constexpr int kRows = 20000;
+    for (int i = 0; i < kRows; ++i) {
+        const unsigned mask = (i % 2 == 0 ? 0b0001u : 0u) | (i % 3 == 0 ? 0b0100u : 0u);
+        AddProjectRow(table, L"R", 0, 0, 0, 0, 0, 0, mask, L"", L"");
+    }
+    EXPECT_EQ(OwnerRow(table, 0), 19998);
+    EXPECT_EQ(OwnerRow(table, 1), -1);
+    EXPECT_EQ(OwnerRow(table, 2), 19998);
+    EXPECT_TRUE(XomInvariantHolds(table));
 }
 
 struct HexCase {

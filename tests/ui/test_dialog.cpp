@@ -1019,7 +1019,7 @@ void DialogTest::createTemplateShowsThePickedOutputFolder() {
     QVERIFY(open());
     // An output folder that exists and is not empty: the question, then the picker.
     auto* templatePath = control<QLineEdit>(ui::kIdTemplatePath);
-    templatePath->setText(QStringLiteral("ZQD"));
+    templatePath->setText(QStringLiteral("BSP"));
     const std::filesystem::path picked = dir_->file("picked");
     std::filesystem::create_directory(picked);
     frontend_.queueAnswer(MessageAnswer::No);

@@ -36,10 +36,16 @@ TEST_F(ValidateStageOrder, DuplicatesAreNamedByTheEarlierRowOfTheFirstPair) {
     EXPECT_EQ(firstError(config), "[Secure] project name cannot be the same.");
 }
 
-TEST_F(ValidateStageOrder, NamesDifferingOnlyInCaseAreDistinct) {
+// Distinct names for the fourteen stages (the Next Boot "secure" names row 1 only),
+// refused after them: Windows would give both one folder.
+TEST_F(ValidateStageOrder, NamesDifferingOnlyInCaseAreDistinctUntilAfterTheStages) {
     config.projects.rows[1].name = L"secure";
     config.projects.rows[0].nextBoot = L"secure";
-    EXPECT_EQ(firstError(config), "<none>");
+    EXPECT_EQ(firstError(config),
+              "[Secure] and [secure] project names differ only in case; on Windows they would "
+              "share one folder.");
+    config.projects.rows[1].stateText = L"ns";  // a stage-14 fault comes first
+    EXPECT_EQ(firstError(config), "secure Secure/Non-secure attribution must be \"S\" or \"NS\".");
 }
 
 // A name that passes the first-character test but holds a forbidden character.

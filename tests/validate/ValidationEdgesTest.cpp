@@ -213,6 +213,39 @@ TEST_F(ValidatePass, BspPathWithTrailingSeparatorStillResolves) {
     EXPECT_EQ(firstError(config), " Worng BSP\\CMSIS path");
 }
 
+// Underscores anywhere, the first character included, pass the first-character and
+// the character stages (and so the whole pass).
+TEST_F(ValidatePass, NamesWithUnderscoresPass) {
+    for (const wchar_t* name : {L"my_app", L"_boot", L"a_1_", L"_", L"__", L"A_B_C_9"}) {
+        config.projects.rows[1].name = name;
+        config.projects.rows[0].nextBoot = name;
+        EXPECT_EQ(firstError(config), "<none>") << WideToUtf8(name);
+    }
+}
+
+// The XOM base edges of a secure owner: 0x800 is the first address past the first
+// page; a base exactly on the flash boundary passes the base test and fails by its end.
+TEST_F(ValidatePass, SecureXomBaseEdges) {
+    struct Case {
+        const wchar_t* base;
+        const char* message;
+    };
+    const Case cases[] = {
+        {L"0x800", "<none>"},
+        {L"0x7fc", "XOM0 base must not be located in first page of APROM."},
+        {L"0x40000", "XOM0 region cannot overlap with the region for Non-secure."},
+        {L"0x40800", "XOM0 base cannot overlap with the region for Non-secure."},
+    };
+    // Secure code moved up to leave the first two pages to XOM0.
+    config.projects.rows[0].roBase = L"0x1000";
+    config.projects.rows[0].roSize = L"0x1f000";
+    ASSERT_EQ(config.nsba, 0x10040000u);
+    for (const Case& c : cases) {
+        config.xomRegions[0] = {c.base, L"0x800", L"Secure"};
+        EXPECT_EQ(firstError(config), c.message) << WideToUtf8(c.base);
+    }
+}
+
 TEST(ValidateBspFolder, AsksForThePathThenTheThreeFoldersAppendedVerbatim) {
     std::vector<std::wstring> asked;
     const PathQuery recordAll = [&asked](const std::wstring& path) {
