@@ -364,9 +364,11 @@ void CKIVDlg::setupMemoryTable() {
 void CKIVDlg::setupXomGrid() {
     xomModel_ = new XomTableModel(config_.xomRegions, this);
     xomGrid_->setModel(xomModel_);
-    editBoxDelegate_ = new LineEditDelegate(this);
-    xomGrid_->setItemDelegateForColumn(XomTableModel::kColumnBase, editBoxDelegate_);
-    xomGrid_->setItemDelegateForColumn(XomTableModel::kColumnSize, editBoxDelegate_);
+    // A delegate reports its editors' commits to every view it serves, so each
+    // grid has its own: a shared one makes the other view refuse each commit.
+    xomEditBoxDelegate_ = new LineEditDelegate(this);
+    xomGrid_->setItemDelegateForColumn(XomTableModel::kColumnBase, xomEditBoxDelegate_);
+    xomGrid_->setItemDelegateForColumn(XomTableModel::kColumnSize, xomEditBoxDelegate_);
     for (int column = 0; column < XomTableModel::kColumnCount; ++column)
         xomGrid_->setColumnWidth(column, scaled(XomTableModel::ColumnWidth(column), scaleX_));
     connect(xomGrid_, &GridView::contextMenuRequested, this, &CKIVDlg::onXomContextMenu);
@@ -386,6 +388,7 @@ void CKIVDlg::setupProjectGrid() {
         },
         this);
     xomCellDelegate_ = new ImageCellDelegate(this);
+    projectEditBoxDelegate_ = new LineEditDelegate(this);
     for (int column = 0; column < kProjectColumnCount; ++column) {
         if (column == kColumnState)
             projectGrid_->setItemDelegateForColumn(column, stateDelegate_);
@@ -394,7 +397,7 @@ void CKIVDlg::setupProjectGrid() {
         else if (ProjectTableModel::IsXomColumn(column))
             projectGrid_->setItemDelegateForColumn(column, xomCellDelegate_);
         else if (column != kColumnHidden)
-            projectGrid_->setItemDelegateForColumn(column, editBoxDelegate_);
+            projectGrid_->setItemDelegateForColumn(column, projectEditBoxDelegate_);
         projectGrid_->setColumnWidth(column, scaled(ProjectTableModel::ColumnWidth(column), scaleX_));
     }
     projectGrid_->setColumnHidden(kColumnPath, true);

@@ -152,7 +152,8 @@ private:
     ProjectTableModel* projectModel_ = nullptr;
     XomTableModel* xomModel_ = nullptr;
     MemoryTableModel* memoryModel_ = nullptr;
-    LineEditDelegate* editBoxDelegate_ = nullptr;
+    LineEditDelegate* projectEditBoxDelegate_ = nullptr;
+    LineEditDelegate* xomEditBoxDelegate_ = nullptr;
     ComboBoxDelegate* stateDelegate_ = nullptr;
     ComboBoxDelegate* nextBootDelegate_ = nullptr;
     ImageCellDelegate* xomCellDelegate_ = nullptr;
