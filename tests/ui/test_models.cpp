@@ -39,6 +39,9 @@ void AddRow(ProjectTable& table, const std::wstring& name, unsigned xomMask = 0)
     AddProjectRow(table, name, 0, 0, 0x1000, 0x20000000, 0x3f000, 0x800, xomMask, L"", L"");
 }
 
+// The file dialog that a pick has opened, for test::WhenShown.
+QWidget* ActiveFileDialog() { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }
+
 int XomState(const ProjectTableModel& model, int row, int region) {
     return model.index(row, kColumnXom0 + region).data(ProjectTableModel::XomStateRole).toInt();
 }
@@ -491,7 +494,7 @@ void ModelsTest::qtFrontendFolderPickerStartsAtTheFolder() {
     QString directory;
     {
         test::WhenShown cancel(
-            [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+            &ActiveFileDialog,
             [&](QWidget* widget) {
                 auto* dialog = static_cast<QFileDialog*>(widget);
                 title = dialog->windowTitle();
@@ -509,7 +512,7 @@ void ModelsTest::qtFrontendFolderPickerStartsAtTheFolder() {
 
     const QString inner = QDir(start.path()).absoluteFilePath(QStringLiteral("inner"));
     test::WhenShown choose(
-        [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+        &ActiveFileDialog,
         [&](QWidget* widget) {
             auto* dialog = static_cast<QFileDialog*>(widget);
             dialog->setDirectory(inner);  // navigated into the folder
@@ -528,7 +531,7 @@ void ModelsTest::qtFrontendFilePickerUsesTheFilter() {
     QString title;
     bool opens = false;
     test::WhenShown cancel(
-        [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+        &ActiveFileDialog,
         [&](QWidget* widget) {
             auto* dialog = static_cast<QFileDialog*>(widget);
             filters = dialog->nameFilters();
@@ -581,7 +584,7 @@ void ModelsTest::qtFrontendFilePickerShowsFilesWithoutADot() {
     QStringList keil;
     QStringList all;
     test::WhenShown look(
-        [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+        &ActiveFileDialog,
         [&](QWidget* widget) {
             // The folder is read in the background: wait until the list settles.
             auto* dialog = static_cast<QFileDialog*>(widget);
@@ -627,7 +630,7 @@ void ModelsTest::qtFrontendFilePickerTakesANewNameInAnExistingFolder() {
     QString typedName;
     bool stayedOpen = false;
     test::WhenShown type(
-        [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+        &ActiveFileDialog,
         [&](QWidget* widget) {
             auto* dialog = static_cast<QFileDialog*>(widget);
             dialog->setDirectory(folder.path());
