@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -108,8 +107,7 @@ QString EscapeMnemonics(QString text) { return text.replace(QLatin1Char('&'), QL
 CKIVDlg::CKIVDlg(Frontend* frontend, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      frontend_(frontend),
-      urlOpener_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      frontend_(frontend) {
     if (!frontend_) {
         ownFrontend_ = std::make_unique<QtFrontend>(this);
         frontend_ = ownFrontend_.get();
@@ -421,9 +419,11 @@ void CKIVDlg::setupMemoryTable() {
 void CKIVDlg::setupXomGrid() {
     xomModel_ = new XomTableModel(config_.xomRegions, this);
     xomGrid_->setModel(xomModel_);
-    editBoxDelegate_ = new LineEditDelegate(this);
-    xomGrid_->setItemDelegateForColumn(XomTableModel::kColumnBase, editBoxDelegate_);
-    xomGrid_->setItemDelegateForColumn(XomTableModel::kColumnSize, editBoxDelegate_);
+    // A delegate reports its editors' commits to every view it serves, so each
+    // grid has its own: a shared one makes the other view refuse each commit.
+    xomEditBoxDelegate_ = new LineEditDelegate(this);
+    xomGrid_->setItemDelegateForColumn(XomTableModel::kColumnBase, xomEditBoxDelegate_);
+    xomGrid_->setItemDelegateForColumn(XomTableModel::kColumnSize, xomEditBoxDelegate_);
     for (int column = 0; column < XomTableModel::kColumnCount; ++column)
         xomGrid_->setColumnWidth(column, scaled(XomTableModel::ColumnWidth(column), scaleX_));
     connect(xomGrid_, &GridView::contextMenuRequested, this, &CKIVDlg::onXomContextMenu);
@@ -443,6 +443,7 @@ void CKIVDlg::setupProjectGrid() {
         },
         this);
     xomCellDelegate_ = new ImageCellDelegate(this);
+    projectEditBoxDelegate_ = new LineEditDelegate(this);
     for (int column = 0; column < kProjectColumnCount; ++column) {
         if (column == kColumnState)
             projectGrid_->setItemDelegateForColumn(column, stateDelegate_);
@@ -451,7 +452,7 @@ void CKIVDlg::setupProjectGrid() {
         else if (ProjectTableModel::IsXomColumn(column))
             projectGrid_->setItemDelegateForColumn(column, xomCellDelegate_);
         else if (column != kColumnHidden)
-            projectGrid_->setItemDelegateForColumn(column, editBoxDelegate_);
+            projectGrid_->setItemDelegateForColumn(column, projectEditBoxDelegate_);
         projectGrid_->setColumnWidth(column, scaled(ProjectTableModel::ColumnWidth(column), scaleX_));
     }
     projectGrid_->setColumnHidden(kColumnPath, true);
@@ -708,7 +709,7 @@ void CKIVDlg::showMemoryMap() {
                        QDir::toNativeSeparators(file).toStdWString());
         return;
     }
-    if (!urlOpener_(QUrl::fromLocalFile(file))) {
+    if (!pathOpener_.open(file)) {
         showMapProblem(L"Unable to open the memory map in a browser: " +
                        QDir::toNativeSeparators(file).toStdWString());
     }

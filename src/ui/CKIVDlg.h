@@ -15,6 +15,7 @@
 #include "model/Frontend.h"
 #include "model/MemorySplit.h"
 #include "model/PartitionConfig.h"
+#include "ui/LocalPathOpener.h"
 
 class QLabel;
 class QLineEdit;
@@ -68,8 +69,9 @@ public:
 
     // How a document is handed to the desktop (a browser for the memory map);
     // QDesktopServices::openUrl unless a test records it. Returns false on failure.
-    using UrlOpener = std::function<bool(const QUrl&)>;
-    void setUrlOpener(UrlOpener opener) { urlOpener_ = std::move(opener); }
+    void setUrlOpener(LocalPathOpener::UrlHandler opener) {
+        pathOpener_ = LocalPathOpener(std::move(opener));
+    }
 
     // Command IDOK: saves and closes only while the Exit button has the focus.
     void exitCommand();
@@ -171,14 +173,15 @@ private:
     std::vector<CColorButton*> peripheralButtons_;
     StatusLine* status_ = nullptr;
     QTimer* statusTimer_ = nullptr;
-    UrlOpener urlOpener_;
+    LocalPathOpener pathOpener_;
     // The memory map's folder: private to this user, removed with the dialog.
     std::unique_ptr<QTemporaryDir> mapFolder_;
 
     ProjectTableModel* projectModel_ = nullptr;
     XomTableModel* xomModel_ = nullptr;
     MemoryTableModel* memoryModel_ = nullptr;
-    LineEditDelegate* editBoxDelegate_ = nullptr;
+    LineEditDelegate* projectEditBoxDelegate_ = nullptr;
+    LineEditDelegate* xomEditBoxDelegate_ = nullptr;
     ComboBoxDelegate* stateDelegate_ = nullptr;
     ComboBoxDelegate* nextBootDelegate_ = nullptr;
     ImageCellDelegate* xomCellDelegate_ = nullptr;

@@ -14,6 +14,9 @@ QWidget* ComboBoxDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     combo->setEditable(true);
     // Typed text stays in the cell; it never becomes a choice.
     combo->setInsertPolicy(QComboBox::NoInsert);
+    // The editable combo's own completer would turn a typed "s" into "S" and "sec"
+    // into a choice "Second" on Enter; a cell keeps what was typed, letter for letter.
+    combo->setCompleter(nullptr);
     combo->setMaxVisibleItems(kMaxVisibleItems);
     if (choices_) combo->addItems(choices_());
     combo->view()->setMaximumWidth(kMaxListWidth);

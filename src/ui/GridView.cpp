@@ -7,6 +7,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "ui/NativePath.h"
+
 namespace velmora::ui {
 
 GridView::GridView(QWidget* parent) : QTableView(parent) {
@@ -65,7 +67,8 @@ QString GridView::FirstLocalFile(const QMimeData* mime) {
     if (!mime || !mime->hasUrls()) return QString();
     const QList<QUrl> urls = mime->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return QString();
-    return urls.first().toLocalFile();
+    // As the file picker gives it: the script and the Path cell see one form.
+    return NativePath(urls.first().toLocalFile());
 }
 
 void GridView::dragEnterEvent(QDragEnterEvent* event) {

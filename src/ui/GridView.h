@@ -24,7 +24,8 @@ signals:
     // row is -1 for the empty area below the rows (or the context-menu key
     // while no row has the focus); globalPos is where the menu belongs.
     void contextMenuRequested(int row, const QPoint& globalPos);
-    // The first dropped file's full path; the rest are ignored.
+    // The first dropped file's full path, with the platform's separator (NativePath);
+    // the rest are ignored.
     void fileDropped(const QString& path);
 
 protected:

@@ -1,10 +1,11 @@
 #include "ui/QtFrontend.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QUrl>
+
+#include "ui/NativePath.h"
+#include "ui/PathMustExistFileDialog.h"
 
 namespace velmora::ui {
 
@@ -27,6 +28,16 @@ MessageAnswer FromQtButton(QMessageBox::StandardButton button, MessageButtons bu
         case QMessageBox::No: return MessageAnswer::No;
         default: return MessageAnswer::Cancel;
     }
+}
+
+// On Windows it matches every file; elsewhere only names with a dot.
+constexpr QLatin1String kWindowsAllFiles("*.*");
+
+// "All files(*.*)" as "All files": the pattern in parentheses would hide the
+// files without a dot again.
+QString AllFilesName(const QString& name) {
+    const QString suffix = QLatin1Char('(') + QString(kWindowsAllFiles) + QLatin1Char(')');
+    return name.endsWith(suffix) ? name.chopped(suffix.size()).trimmed() : name;
 }
 
 }  // namespace
@@ -59,35 +70,38 @@ std::optional<std::wstring> QtFrontend::pickFolder(const std::wstring& title,
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdWString();
+    return NativePath(dialog.selectedFiles().first()).toStdWString();
 }
 
 std::optional<std::wstring> QtFrontend::pickFile(const std::wstring& title,
                                                  const std::wstring& filter,
                                                  const std::wstring& defaultExtension) {
-    QFileDialog dialog(owner_, QString::fromStdWString(title));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    PathMustExistFileDialog dialog(owner_, QString::fromStdWString(title));
     dialog.setNameFilters(NameFiltersFromWin32(QString::fromStdWString(filter)));
     QString suffix = QString::fromStdWString(defaultExtension);
     if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdWString();
+    return NativePath(dialog.selectedFiles().first()).toStdWString();
 }
 
 void QtFrontend::openFolder(const std::wstring& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdWString(path)));
+    // Whether the file manager came up is not reported.
+    opener_.open(QString::fromStdWString(path));
 }
 
-QStringList QtFrontend::NameFiltersFromWin32(const QString& filter) {
+QStringList QtFrontend::NameFiltersFromWin32(const QString& filter, PatternRules rules) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString name = parts[i].trimmed();
-        const QString pattern = parts[i + 1].trimmed();
+        QString name = parts[i].trimmed();
+        QString pattern = parts[i + 1].trimmed();
         if (name.isEmpty() && pattern.isEmpty()) break;  // the closing "||"
+        if (rules == PatternRules::Posix && pattern == kWindowsAllFiles) {
+            name = AllFilesName(name);
+            pattern = QStringLiteral("*");
+        }
         const QString patterns = QString(pattern).replace(QLatin1Char(';'), QLatin1Char(' '));
         if (name.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')')))
             filters << name;

@@ -28,6 +28,8 @@ class ColorButtonTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { velmora::test::FailOnQtWarnings::Install(); }
+    void cleanupTestCase() { velmora::test::FailOnQtWarnings::Uninstall(); }
     void init();
     void cleanup();
 

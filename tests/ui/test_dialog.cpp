@@ -30,8 +30,10 @@
 #include "ui/ColorRef.h"
 #include "ui/DialogTemplate.h"
 #include "ui/GridView.h"
+#include "ui/LocalPathOpener.h"
 #include "ui/MemoryTableModel.h"
 #include "ui/ProjectTableModel.h"
+#include "ui/QtFrontend.h"
 #include "ui/XomTableModel.h"
 
 using namespace velmora;
@@ -55,6 +57,8 @@ class DialogTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { test::FailOnQtWarnings::Install(); }
+    void cleanupTestCase() { test::FailOnQtWarnings::Uninstall(); }
     void init();
     void cleanup();
 
@@ -77,6 +81,10 @@ private slots:
     void xomClickOpensNoEditor();
     void nextBootChoicesFollowTheFirstClick();
     void stateDropDownOffersSAndNS();
+    void dropDownCellsKeepTheTypedText_data();
+    void dropDownCellsKeepTheTypedText();
+    void editBoxCommitsInBothGrids_data();
+    void editBoxCommitsInBothGrids();
     void rowContextMenuDeletesTheRow();
     void emptyAreaContextMenuAddsAProject();
     void xomGridMenus();
@@ -97,6 +105,7 @@ private slots:
     void createTemplateShowsThePickedOutputFolder();
     void createTemplateEndsWithTheScriptsWarnings_data();
     void createTemplateEndsWithTheScriptsWarnings();
+    void createTemplateOpensTheOutputFolderByItsFullPath();
     void textInAnOpenEditorIsNotLost();
     void aboutBox();
 
@@ -658,6 +667,75 @@ void DialogTest::stateDropDownOffersSAndNS() {
     QCOMPARE(Text(dialog_->configuration().projects.rows[0].stateText), QStringLiteral("X"));
 }
 
+void DialogTest::dropDownCellsKeepTheTypedText_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key");
+    // Each typed text is the start of a choice in another case: "S", "NS", "Second".
+    for (const auto& [column, name] : {std::pair{int(kColumnState), "State"},
+                                       std::pair{int(kColumnNextBoot), "Next Boot"}}) {
+        for (const char* typed : {"s", "ns", "sec"}) {
+            for (const auto& [key, keyName] : {std::pair{int(Qt::Key_Return), "Enter"},
+                                               std::pair{int(Qt::Key_Tab), "Tab"}}) {
+                QTest::addRow("%s: %s, %s", name, typed, keyName) << column << QString(typed) << key;
+            }
+        }
+    }
+}
+
+void DialogTest::dropDownCellsKeepTheTypedText() {
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    QVERIFY(open());
+    addProjects(3);
+    auto* model = dialog_->projectModel();
+    const QStringList names{QStringLiteral("Second"), QStringLiteral("NS"), QStringLiteral("S")};
+    for (int row = 1; row <= 3; ++row) model->setData(model->index(row, kColumnName), names[row - 1]);
+    GridView* grid = projectGrid();
+    const QModelIndex cell = model->index(0, column);
+
+    // A click selects the cell (and gives Next Boot its choices); F2 opens its editor.
+    clickCell(grid, 0, column);
+    QTest::keyClick(grid, Qt::Key_F2);
+    auto* combo = grid->viewport()->findChild<QComboBox*>();
+    QVERIFY(combo);
+    const QString completion = column == kColumnState ? QStringLiteral("NS") : QStringLiteral("Second");
+    QVERIFY(combo->findText(completion) >= 0);
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), typed);
+    QTest::keyClick(combo->lineEdit(), Qt::Key(key));
+
+    QTRY_COMPARE(cell.data().toString(), typed);
+    const ProjectEntry& row = dialog_->configuration().projects.rows[0];
+    QCOMPARE(Text(column == kColumnState ? row.stateText : row.nextBoot), typed);
+    QVERIFY(dialog_->isVisible());
+}
+
+void DialogTest::editBoxCommitsInBothGrids_data() {
+    QTest::addColumn<int>("grid");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::newRow("project name") << int(ui::kIdProjectGrid) << 0 << int(kColumnName);
+    QTest::newRow("project RO") << int(ui::kIdProjectGrid) << 0 << int(kColumnRo);
+    QTest::newRow("XOM base") << int(ui::kIdXomGrid) << 1 << int(ui::XomTableModel::kColumnBase);
+    QTest::newRow("XOM size") << int(ui::kIdXomGrid) << 2 << int(ui::XomTableModel::kColumnSize);
+}
+
+// Each commit reaches its own grid only: any other view's refusal is a Qt warning,
+// which fails the test.
+void DialogTest::editBoxCommitsInBothGrids() {
+    QFETCH(int, grid);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QVERIFY(open());
+    auto* view = control<GridView>(grid);
+    typeIntoOpenEditor(view, row, column, QStringLiteral("0x4000"));
+    QTest::keyClick(view->indexWidget(view->model()->index(row, column)), Qt::Key_Return);
+    QTRY_COMPARE(view->model()->index(row, column).data().toString(), QStringLiteral("0x4000"));
+    QVERIFY(!view->indexWidget(view->model()->index(row, column)));
+}
+
 void DialogTest::rowContextMenuDeletesTheRow() {
     QVERIFY(open());
     addProjects(1);
@@ -936,7 +1014,8 @@ void DialogTest::droppedFilesImportTheFirstOne() {
     QTest::qWait(50);
     QCOMPARE(model->rowCount(), 2);
     QCOMPARE(model->index(1, kColumnName).data().toString(), QStringLiteral("Dropped"));
-    QCOMPARE(model->index(1, kColumnPath).data().toString(), first);
+    // The script gets the path as the file picker would give it.
+    QCOMPARE(model->index(1, kColumnPath).data().toString(), QDir::toNativeSeparators(first));
     const QAbstractItemModel* xom = control<GridView>(ui::kIdXomGrid)->model();
     QCOMPARE(xom->index(0, 1).data().toString(), QStringLiteral("0x10000"));
     QCOMPARE(xom->index(0, 2).data().toString(), QStringLiteral("0x800"));
@@ -1072,6 +1151,34 @@ void DialogTest::createTemplateEndsWithTheScriptsWarnings() {
     QCOMPARE(Text(last.text), QStringLiteral("Trust Zone Template created with warnings:\n\n") + warning);
     QCOMPARE(frontend_.openedFolders.size(), std::size_t(1));
     QVERIFY(std::filesystem::is_directory(dir_->file("BSP/SampleCode/TrustZone/SecureApp")));
+}
+
+void DialogTest::createTemplateOpensTheOutputFolderByItsFullPath() {
+    const std::filesystem::path bundled = VELMORA_WORKSPACE_DIR;
+    if (!std::filesystem::exists(bundled / "default.kiv") || !std::filesystem::exists(bundled / "tes.lua"))
+        QSKIP("the bundled working folder has no sample configuration yet");
+    std::filesystem::copy(bundled, dir_->path(), std::filesystem::copy_options::recursive);
+    // The dialog's own Qt front end, with the desktop replaced by a recorder.
+    QList<QUrl> opened;
+    ui::QtFrontend qtFrontend(nullptr, ui::LocalPathOpener([&opened](const QUrl& url) {
+                                  opened << url;
+                                  return true;
+                              }));
+    QVERIFY(open(&qtFrontend));
+    QCOMPARE(control<QLineEdit>(ui::kIdTemplatePath)->text(), QStringLiteral("BSP/SampleCode/TrustZone"));
+    test::SeenBox completion;
+    auto box = test::AnswerNextMessageBox(completion, QMessageBox::Ok);
+    QTest::mouseClick(control<QPushButton>(ui::kIdCreateTemplate), Qt::LeftButton);
+    QVERIFY(box->done());
+    QCOMPARE(completion.text, QStringLiteral("Trust Zone Template Created!"));
+
+    QCOMPARE(opened.size(), 1);
+    QVERIFY(opened[0].isLocalFile());
+    const QString expected =
+        QString::fromStdString((dir_->path() / "BSP" / "SampleCode" / "TrustZone").string());
+    QCOMPARE(opened[0].toLocalFile(), expected);
+    QVERIFY(QFileInfo(opened[0].toLocalFile()).isDir());
+    dialog_.reset();  // before the front end it uses
 }
 
 void DialogTest::textInAnOpenEditorIsNotLost() {

@@ -5,7 +5,10 @@
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QListView>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,7 +21,9 @@
 #include "ui/CheckBoxImages.h"
 #include "ui/ComboBoxDelegate.h"
 #include "ui/LineEditDelegate.h"
+#include "ui/LocalPathOpener.h"
 #include "ui/MemoryTableModel.h"
+#include "ui/NativePath.h"
 #include "ui/ProjectTableModel.h"
 #include "ui/QtFrontend.h"
 #include "ui/XomTableModel.h"
@@ -34,6 +39,9 @@ void AddRow(ProjectTable& table, const std::wstring& name, unsigned xomMask = 0)
     AddProjectRow(table, name, 0, 0, 0x1000, 0x20000000, 0x3f000, 0x800, xomMask, L"", L"");
 }
 
+// The file dialog that a pick has opened, for test::WhenShown.
+QWidget* ActiveFileDialog() { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }
+
 int XomState(const ProjectTableModel& model, int row, int region) {
     return model.index(row, kColumnXom0 + region).data(ProjectTableModel::XomStateRole).toInt();
 }
@@ -44,6 +52,8 @@ class ModelsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { test::FailOnQtWarnings::Install(); }
+    void cleanupTestCase() { test::FailOnQtWarnings::Uninstall(); }
     void projectHeaders_data();
     void projectHeaders();
     void projectFlags_data();
@@ -68,6 +78,13 @@ private slots:
     void qtFrontendShowsTheBoxAsGiven();
     void qtFrontendFolderPickerStartsAtTheFolder();
     void qtFrontendFilePickerUsesTheFilter();
+    void qtFrontendFilePickerShowsFilesWithoutADot();
+    void qtFrontendFilePickerTakesANewNameInAnExistingFolder_data();
+    void qtFrontendFilePickerTakesANewNameInAnExistingFolder();
+    void nativePath_data();
+    void nativePath();
+    void qtFrontendOpensTheFolderByItsFullPath_data();
+    void qtFrontendOpensTheFolderByItsFullPath();
 };
 
 void ModelsTest::projectHeaders_data() {
@@ -397,20 +414,29 @@ void ModelsTest::lineEditDelegateRoundTrip() {
 }
 
 void ModelsTest::nameFiltersFromWin32_data() {
+    using Rules = ui::QtFrontend::PatternRules;
     QTest::addColumn<QString>("filter");
+    QTest::addColumn<int>("rules");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("the import filter")
-        << "Keil Project(*.uvprojx) |*.uvprojx|All files(*.*)|*.*||"
-        << QStringList{"Keil Project(*.uvprojx)", "All files(*.*)"};
-    QTest::newRow("names without patterns") << "Text|*.txt|C sources|*.c;*.h||"
+    const QString import = QStringLiteral("Keil Project(*.uvprojx) |*.uvprojx|All files(*.*)|*.*||");
+    QTest::newRow("the import filter, Windows")
+        << import << int(Rules::Windows) << QStringList{"Keil Project(*.uvprojx)", "All files(*.*)"};
+    // "*.*" would hide Makefile and README here.
+    QTest::newRow("the import filter, elsewhere")
+        << import << int(Rules::Posix) << QStringList{"Keil Project(*.uvprojx)", "All files (*)"};
+    QTest::newRow("all files without a pattern in the name")
+        << "Everything|*.*||" << int(Rules::Posix) << QStringList{"Everything (*)"};
+    QTest::newRow("names without patterns") << "Text|*.txt|C sources|*.c;*.h||" << int(Rules::Posix)
                                             << QStringList{"Text (*.txt)", "C sources (*.c *.h)"};
-    QTest::newRow("empty") << "" << QStringList{};
+    QTest::newRow("empty") << "" << int(Rules::Windows) << QStringList{};
 }
 
 void ModelsTest::nameFiltersFromWin32() {
     QFETCH(QString, filter);
+    QFETCH(int, rules);
     QFETCH(QStringList, expected);
-    QCOMPARE(ui::QtFrontend::NameFiltersFromWin32(filter), expected);
+    QCOMPARE(ui::QtFrontend::NameFiltersFromWin32(filter, ui::QtFrontend::PatternRules(rules)),
+             expected);
 }
 
 void ModelsTest::qtFrontendShowsTheBoxAsGiven_data() {
@@ -468,7 +494,7 @@ void ModelsTest::qtFrontendFolderPickerStartsAtTheFolder() {
     QString directory;
     {
         test::WhenShown cancel(
-            [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+            &ActiveFileDialog,
             [&](QWidget* widget) {
                 auto* dialog = static_cast<QFileDialog*>(widget);
                 title = dialog->windowTitle();
@@ -486,7 +512,7 @@ void ModelsTest::qtFrontendFolderPickerStartsAtTheFolder() {
 
     const QString inner = QDir(start.path()).absoluteFilePath(QStringLiteral("inner"));
     test::WhenShown choose(
-        [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+        &ActiveFileDialog,
         [&](QWidget* widget) {
             auto* dialog = static_cast<QFileDialog*>(widget);
             dialog->setDirectory(inner);  // navigated into the folder
@@ -505,14 +531,15 @@ void ModelsTest::qtFrontendFilePickerUsesTheFilter() {
     QString title;
     bool opens = false;
     test::WhenShown cancel(
-        [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+        &ActiveFileDialog,
         [&](QWidget* widget) {
             auto* dialog = static_cast<QFileDialog*>(widget);
             filters = dialog->nameFilters();
             suffix = dialog->defaultSuffix();
             title = dialog->windowTitle();
+            // A typed name need not exist yet (its folder must).
             opens = dialog->acceptMode() == QFileDialog::AcceptOpen &&
-                    dialog->fileMode() == QFileDialog::ExistingFile;
+                    dialog->fileMode() == QFileDialog::AnyFile;
             dialog->reject();
         });
     const auto result = frontend.pickFile(
@@ -520,9 +547,177 @@ void ModelsTest::qtFrontendFilePickerUsesTheFilter() {
     QVERIFY(cancel.done());
     QVERIFY(!result);
     QCOMPARE(title, QStringLiteral("Choose Open file..."));
-    QCOMPARE(filters, (QStringList{"Keil Project(*.uvprojx)", "All files(*.*)"}));
+    const bool windows = ui::QtFrontend::kPlatformPatternRules == ui::QtFrontend::PatternRules::Windows;
+    const QString allFiles = windows ? QStringLiteral("All files(*.*)") : QStringLiteral("All files (*)");
+    QCOMPARE(filters, (QStringList{"Keil Project(*.uvprojx)", allFiles}));
     QCOMPARE(suffix, QStringLiteral("uvprojx"));
     QVERIFY(opens);
+}
+
+namespace {
+
+// The names the file dialog lists in its current folder.
+QStringList ListedNames(QFileDialog* dialog) {
+    QStringList names;
+    auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+    if (!view) return names;
+    const QModelIndex root = view->rootIndex();
+    for (int row = 0; row < view->model()->rowCount(root); ++row)
+        names << view->model()->index(row, 0, root).data().toString();
+    return names;
+}
+
+const char* const kImportFilter = "Keil Project(*.uvprojx) |*.uvprojx|All files(*.*)|*.*||";
+
+}  // namespace
+
+void ModelsTest::qtFrontendFilePickerShowsFilesWithoutADot() {
+    if (ui::QtFrontend::kPlatformPatternRules == ui::QtFrontend::PatternRules::Windows)
+        QSKIP("the native dialog of Windows shows every file under *.*");
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    for (const char* name : {"Makefile", "app.uvprojx", "notes.txt"}) {
+        QFile file(QDir(folder.path()).filePath(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    ui::QtFrontend frontend;
+    QStringList keil;
+    QStringList all;
+    test::WhenShown look(
+        &ActiveFileDialog,
+        [&](QWidget* widget) {
+            // The folder is read in the background: wait until the list settles.
+            auto* dialog = static_cast<QFileDialog*>(widget);
+            dialog->setDirectory(folder.path());
+            QVERIFY(QTest::qWaitFor([&] { return ListedNames(dialog).size() == 1; }));
+            keil = ListedNames(dialog);
+            dialog->selectNameFilter(dialog->nameFilters().value(1));
+            QVERIFY(QTest::qWaitFor([&] { return ListedNames(dialog).size() == 3; }));
+            all = ListedNames(dialog);
+            dialog->reject();
+        });
+    frontend.pickFile(L"Choose Open file...", QString::fromLatin1(kImportFilter).toStdWString(),
+                      L".uvprojx");
+    QVERIFY(look.done());
+    QCOMPARE(keil, QStringList{QStringLiteral("app.uvprojx")});
+    all.sort();
+    QCOMPARE(all, (QStringList{"Makefile", "app.uvprojx", "notes.txt"}));
+}
+
+void ModelsTest::qtFrontendFilePickerTakesANewNameInAnExistingFolder_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("chosen");  // relative to the folder; empty: refused
+    QTest::newRow("new name, extension added") << "fresh" << "fresh.uvprojx";
+    QTest::newRow("new name with extension") << "fresh.uvprojx" << "fresh.uvprojx";
+    QTest::newRow("new name in an existing subfolder") << "sub/fresh.uvprojx" << "sub/fresh.uvprojx";
+    QTest::newRow("existing file") << "old.uvprojx" << "old.uvprojx";
+    QTest::newRow("folder that does not exist") << "missing/fresh.uvprojx" << "";
+}
+
+void ModelsTest::qtFrontendFilePickerTakesANewNameInAnExistingFolder() {
+    QFETCH(QString, typed);
+    QFETCH(QString, chosen);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QDir dir(folder.path());
+    QVERIFY(dir.mkdir(QStringLiteral("sub")));
+    QFile old(dir.filePath(QStringLiteral("old.uvprojx")));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.close();
+
+    ui::QtFrontend frontend;
+    test::SeenBox refusal;
+    QString typedName;
+    bool stayedOpen = false;
+    test::WhenShown type(
+        &ActiveFileDialog,
+        [&](QWidget* widget) {
+            auto* dialog = static_cast<QFileDialog*>(widget);
+            dialog->setDirectory(folder.path());
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+            if (!name || !buttons) {
+                dialog->reject();
+                return;
+            }
+            name->clear();
+            QTest::keyClicks(name, typed);
+            typedName = name->text();
+            auto box = test::AnswerNextMessageBox(refusal, QMessageBox::Ok);
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
+            stayedOpen = dialog->isVisible();
+            if (stayedOpen) dialog->reject();
+        });
+    const auto result = frontend.pickFile(
+        L"Choose Open file...", QString::fromLatin1(kImportFilter).toStdWString(), L".uvprojx");
+    QVERIFY(type.done());
+    QVERIFY(!typedName.isEmpty());
+    if (chosen.isEmpty()) {
+        QVERIFY(stayedOpen);
+        QVERIFY(!result);
+        QCOMPARE(refusal.caption, QStringLiteral("Choose Open file..."));
+        QVERIFY2(refusal.text.contains(QStringLiteral("Path does not exist.")), qPrintable(refusal.text));
+        return;
+    }
+    QVERIFY(!stayedOpen);
+    QVERIFY(refusal.text.isEmpty());
+    QVERIFY(result);
+    // As the core sees every path: with the platform's separator.
+    QCOMPARE(QString::fromStdWString(*result), QDir::toNativeSeparators(dir.filePath(chosen)));
+}
+
+void ModelsTest::nativePath_data() {
+    QTest::addColumn<QString>("qtPath");
+    QTest::addColumn<QString>("separator");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("dropped on Windows") << "C:/Keil/Demo/app.uvprojx" << "\\"
+                                        << "C:\\Keil\\Demo\\app.uvprojx";
+    QTest::newRow("network share on Windows") << "//server/share/a.uvprojx" << "\\"
+                                              << "\\\\server\\share\\a.uvprojx";
+    QTest::newRow("already native on Windows") << "C:\\Keil\\a b.uvprojx" << "\\"
+                                               << "C:\\Keil\\a b.uvprojx";
+    QTest::newRow("Linux") << "/home/dev/My Projects/app.uvprojx" << "/"
+                           << "/home/dev/My Projects/app.uvprojx";
+}
+
+void ModelsTest::nativePath() {
+    QFETCH(QString, qtPath);
+    QFETCH(QString, separator);
+    QFETCH(QString, expected);
+    QCOMPARE(ui::NativePath(qtPath, separator.at(0)), expected);
+}
+
+void ModelsTest::qtFrontendOpensTheFolderByItsFullPath_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");  // relative to the working folder when not absolute
+    QTest::newRow("relative, as in the bundled sample")
+        << "BSP/SampleCode/TrustZone" << "BSP/SampleCode/TrustZone";
+    QTest::newRow("relative with dots") << "./out/../generated/" << "generated";
+    QTest::newRow("absolute") << "/tmp/Velmora output" << "/tmp/Velmora output";
+}
+
+void ModelsTest::qtFrontendOpensTheFolderByItsFullPath() {
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QList<QUrl> handedOver;
+    ui::QtFrontend frontend(nullptr, ui::LocalPathOpener([&handedOver](const QUrl& url) {
+                                handedOver << url;
+                                return true;
+                            }));
+    frontend.openFolder(path.toStdWString());
+    QCOMPARE(handedOver.size(), 1);
+    const QUrl url = handedOver.first();
+    QVERIFY(url.isLocalFile());
+    QVERIFY2(url.toString().startsWith(QStringLiteral("file:///")), qPrintable(url.toString()));
+    const QString full = expected.startsWith(QLatin1Char('/'))
+                             ? expected
+                             : QDir::currentPath() + QLatin1Char('/') + expected;
+    QCOMPARE(url.toLocalFile(), full);
+
+    // Nothing to open: the desktop is not asked.
+    handedOver.clear();
+    frontend.openFolder(L"");
+    QVERIFY(handedOver.isEmpty());
 }
 
 QTEST_MAIN(ModelsTest)
