@@ -1,21 +1,21 @@
 #include "CliCommands.h"
 
+#include <optional>
+
 #include "ConsoleFrontend.h"
 #include "config/CIniFile.h"
 #include "config/ConfigurationFile.h"
 #include "generate/ImportKeilProject.h"
 #include "generate/TemplateGenerator.h"
 #include "platform/Console.h"
+#include "JsonText.h"
 #include "platform/FileSystem.h"
+#include "platform/InstallLocation.h"
+#include "platform/WorkingFolder.h"
 #include "validate/ValidateConfiguration.h"
 
 namespace velmora::cli {
 namespace {
-
-constexpr const wchar_t* kUsage =
-    L"usage: velmora-cli check\n"
-    L"       velmora-cli generate [--overwrite]\n"
-    L"       velmora-cli import FILE\n";
 
 void Complain(const std::wstring& text) { WriteStderr(text + L"\n"); }
 
@@ -54,17 +54,47 @@ void LoadAsTheDialogDoes(CIniFile& store, PartitionConfig& config) {
     LoadPositionedConfiguration(store, config);
 }
 
+void PrintCheckAsJson(const std::optional<std::wstring>& error) {
+    WriteStdout(std::wstring(L"{\"valid\": ") + (error ? L"false" : L"true") +
+                L", \"message\": " + JsonString(error.value_or(L"")) + L"}\n");
+}
+
+// What a lay-out that did not complete tells, and its exit code.
+int ExplainLayOut(const LayOutResult& result, const std::wstring& source,
+                  const std::wstring& target) {
+    switch (result.outcome) {
+        case LayOutOutcome::Refused:
+            Complain(L"velmora-cli: " + target + L" holds a default.kiv already; nothing was copied.");
+            return kExitRefused;
+        case LayOutOutcome::InsideSource:
+            Complain(L"velmora-cli: " + target + L" lies inside the bundled working folder " +
+                     source + L".");
+            return kExitRefused;
+        case LayOutOutcome::SourceMissing:
+            Complain(L"velmora-cli: the bundled working folder " + source + L" cannot be read.");
+            return kExitFileErrors;
+        default:
+            for (const std::wstring& path : result.failed) {
+                Complain(L"velmora-cli: could not create " + path);
+            }
+            return kExitFileErrors;
+    }
+}
+
 }  // namespace
 
-int RunCheck() {
+int RunCheck(CheckOutput output) {
     ConsoleFrontend frontend;
     CIniFile store(&frontend);
     PartitionConfig config;
     LoadAsTheDialogDoes(store, config);
     const auto error = FindFirstValidationError(config, FileSystemPathQuery());
-    if (!error) return kExitSuccess;
-    WriteStdout(*error + L"\n");
-    return kExitRefused;
+    if (output == CheckOutput::Json) {
+        PrintCheckAsJson(error);
+    } else if (error) {
+        WriteStdout(*error + L"\n");
+    }
+    return error ? kExitRefused : kExitSuccess;
 }
 
 int RunGenerate(bool overwrite) {
@@ -92,15 +122,24 @@ int RunImport(const std::wstring& file) {
     return saved ? kExitSuccess : kExitFileErrors;
 }
 
-int RunCommandLine(const std::vector<std::wstring>& arguments) {
-    if (arguments.size() == 1 && arguments[0] == L"check") return RunCheck();
-    if (arguments.size() == 1 && arguments[0] == L"generate") return RunGenerate(false);
-    if (arguments.size() == 2 && arguments[0] == L"generate" && arguments[1] == L"--overwrite") {
-        return RunGenerate(true);
+int RunInit(const std::wstring& folder) {
+    const std::wstring source = FindBundledWorkspace();
+    if (source.empty()) {
+        Complain(L"velmora-cli: no bundled working folder beside " + ExecutablePath() +
+                 L" (share/velmora/workspace or workspace).");
+        return kExitFileErrors;
     }
-    if (arguments.size() == 2 && arguments[0] == L"import") return RunImport(arguments[1]);
-    WriteStderr(kUsage);
-    return kExitRefused;
+    const std::wstring target = fs::FullPath(folder.empty() ? L"." : folder);
+    const LayOutResult result = LayOutWorkingFolder(source, target);
+    if (result.outcome != LayOutOutcome::Created) return ExplainLayOut(result, source, target);
+    for (const std::wstring& path : result.kept) {
+        Complain(L"velmora-cli: kept the existing " + path);
+    }
+    for (const std::wstring& path : result.skipped) {
+        Complain(L"velmora-cli: skipped " + path + L" (neither a file nor a folder)");
+    }
+    WriteStdout(L"Working folder created: " + target + L"\n");
+    return kExitSuccess;
 }
 
 }  // namespace velmora::cli

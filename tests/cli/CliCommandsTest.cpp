@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/CliCommands.h"
+#include "cli/CommandLine.h"
 #include "support/TempDir.h"
 
 namespace velmora {
