@@ -155,7 +155,7 @@ TEST_F(CommandLineTest, CheckAsJsonEscapesTheMessage) {
 TEST_F(CommandLineTest, InitLaysOutTheBundledFolderAndThenRefuses) {
     const CliRun first = run({L"init", L"ci/partition"});
     EXPECT_EQ(first.exitCode, cli::kExitSuccess) << first.err;
-    const stdfs::path made = dir_.file("ci/partition");
+    const stdfs::path made = dir_.path() / "ci" / "partition";
     EXPECT_EQ(first.out, "Working folder created: " + made.string() + "\n");
     const stdfs::path bundled = stdfs::path(VELMORA_SOURCE_DIR) / "workspace";
     for (const char* file : {"default.kiv", "tes.lua", "tens.lua", "ldp.lua", "ZQD/tzedit.lua",

@@ -92,7 +92,8 @@ public:
 private:
     void set(const std::optional<std::string>& value) {
 #ifdef _WIN32
-        _putenv_s(name_.c_str(), value ? value->c_str() : "");
+        // "NAME=" removes the variable.
+        _putenv((name_ + "=" + value.value_or("")).c_str());
 #else
         if (value) {
             setenv(name_.c_str(), value->c_str(), 1);
