@@ -23,15 +23,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passes=0
-failures=0
-pass() { echo "package: ok: $1"; passes=$((passes + 1)); }
-fail() { echo "package: FAILED: $1" >&2; failures=$((failures + 1)); }
-expect() {  # description command...: passes when the command succeeds
-    local what=$1
-    shift
-    if "$@"; then pass "$what"; else fail "$what"; fi
-}
+check_tag=package
+source "$root/scripts/checks.sh"
 logged() {  # file command...: the command's output goes to file
     local file=$1
     shift
@@ -134,5 +127,4 @@ lintian --display-info --fail-on error "$deb" >"$out/lintian.txt" 2>&1 || rc=$?
 grep -v '^running with root privileges' "$out/lintian.txt" || true
 expect "lintian reports no error (exit $rc)" test "$rc" -eq 0
 
-echo "package: $passes passed, $failures failed"
-[[ $failures -eq 0 ]]
+checks_summary

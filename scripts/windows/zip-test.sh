@@ -17,15 +17,8 @@ rm -rf "$work"
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 
-passes=0
-failures=0
-pass() { echo "zip: ok: $1"; passes=$((passes + 1)); }
-fail() { echo "zip: FAILED: $1" >&2; failures=$((failures + 1)); }
-expect() {  # description command...
-    local what=$1
-    shift
-    if "$@"; then pass "$what"; else fail "$what"; fi
-}
+check_tag=zip
+source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 windows() {  # log-file arguments...: the unpacked velmora-cli.exe under Wine
     local log=$1
     shift
@@ -62,5 +55,4 @@ for log in init generate; do
     [[ $failures -eq 0 ]] || tail -n 20 "$work/$log.out" | sed "s/^/  $log: /" >&2
 done
 
-echo "zip: $passes passed, $failures failed"
-[[ $failures -eq 0 ]]
+checks_summary
