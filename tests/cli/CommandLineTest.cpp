@@ -20,21 +20,13 @@ struct CliRun {
     std::string err;
 };
 
-CliRun RunCli(const std::vector<std::wstring>& arguments) {
-    ::testing::internal::CaptureStdout();
-    ::testing::internal::CaptureStderr();
-    const int exitCode = cli::RunCommandLine(arguments);
-    std::string out = ::testing::internal::GetCapturedStdout();
-    return {exitCode, out, ::testing::internal::GetCapturedStderr()};
-}
-
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
 // A temporary folder with a copy of the bundled working folder in
-// "projects/partition" (the way a firmware repository might hold it). Every run
-// starts in the temporary folder: a -C moves the whole process.
+// "projects/partition", as a firmware repository might hold it. Every run starts in
+// the temporary folder: -C moves the whole process.
 class CommandLineTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -43,34 +35,22 @@ protected:
                     stdfs::copy_options::recursive);
     }
 
-    void setKivValue(const std::string& name, const std::string& value) {
-        const std::string file = "projects/partition/default.kiv";
-        std::string kiv = dir_.readFile(file);
-        const auto start = kiv.find("\n" + name + "=");
-        ASSERT_NE(start, std::string::npos) << name;
-        kiv.replace(start + 1, kiv.find('\r', start + 1) - start - 1, name + "=" + value);
-        dir_.writeFile(file, kiv);
-    }
-
     CliRun run(const std::vector<std::wstring>& arguments) {
         dir_.enter();
-        return RunCli(arguments);
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        const int exitCode = cli::RunCommandLine(arguments);
+        std::string out = ::testing::internal::GetCapturedStdout();
+        return {exitCode, out, ::testing::internal::GetCapturedStderr()};
     }
 
-    // Gives both projects of the sample the same name.
-    void nameBothProjects(const std::string& name) {
+    // Replaces the text old (once) in the sample's default.kiv.
+    void editKiv(const std::string& old, const std::string& replacement) {
         const std::string file = "projects/partition/default.kiv";
         std::string kiv = dir_.readFile(file);
-        for (const std::string old : {"NAME=SecureApp\r", "NAME=NonSecureApp\r"}) {
-            const auto at = kiv.find(old);
-            ASSERT_NE(at, std::string::npos) << old;
-            kiv.replace(at, old.size(), "NAME=" + name + "\r");
-        }
-        dir_.writeFile(file, kiv);
-    }
-
-    bool inFolder(const std::string& relative) const {
-        return stdfs::equivalent(stdfs::current_path(), dir_.file(relative));
+        const auto at = kiv.find(old);
+        ASSERT_NE(at, std::string::npos) << old;
+        dir_.writeFile(file, kiv.replace(at, old.size(), replacement));
     }
 
     test::TempDir dir_;
@@ -80,8 +60,6 @@ TEST_F(CommandLineTest, HelpAndVersionGoToStandardOutput) {
     const CliRun version = run({L"--version"});
     EXPECT_EQ(version.exitCode, cli::kExitSuccess);
     EXPECT_EQ(version.out, "velmora-cli 1.0.7\n");
-    EXPECT_EQ(version.err, "");
-
     const CliRun help = run({L"--help"});
     EXPECT_EQ(help.exitCode, cli::kExitSuccess);
     EXPECT_EQ(help.err, "");
@@ -93,11 +71,7 @@ TEST_F(CommandLineTest, HelpAndVersionGoToStandardOutput) {
 }
 
 TEST_F(CommandLineTest, BadCommandLinesPrintWhyAndTheUsage) {
-    struct Case {
-        std::vector<std::wstring> arguments;
-        const char* why;
-    };
-    const Case cases[] = {
+    const std::vector<std::pair<std::vector<std::wstring>, const char*>> cases = {
         {{}, "usage:"},
         {{L"-C"}, "-C needs a folder"},
         {{L"-C", L"projects"}, "usage:"},
@@ -106,50 +80,47 @@ TEST_F(CommandLineTest, BadCommandLinesPrintWhyAndTheUsage) {
         {{L"init", L"a", L"b"}, "wrong arguments for init"},
         {{L"--overwrite", L"generate"}, "unknown command --overwrite"},
     };
-    for (const Case& c : cases) {
-        const CliRun bad = run(c.arguments);
-        EXPECT_EQ(bad.exitCode, cli::kExitRefused) << c.why;
-        EXPECT_TRUE(Contains(bad.err, c.why)) << bad.err;
-        EXPECT_TRUE(Contains(bad.err, "usage:")) << c.why;
-        EXPECT_EQ(bad.out, "") << c.why;
+    for (const auto& [arguments, why] : cases) {
+        const CliRun bad = run(arguments);
+        EXPECT_EQ(bad.exitCode, cli::kExitRefused) << why;
+        EXPECT_TRUE(Contains(bad.err, why) && Contains(bad.err, "usage:")) << bad.err;
+        EXPECT_EQ(bad.out, "") << why;
     }
     EXPECT_FALSE(fs::Exists(dir_.file("a")));
 }
 
-TEST_F(CommandLineTest, EachMinusCIsRelativeToTheOneBefore) {
-    const CliRun check = run({L"-C", L"projects", L"-C", L"partition", L"check"});
-    EXPECT_EQ(check.exitCode, cli::kExitSuccess) << check.err;
-    EXPECT_TRUE(inFolder("projects/partition"));
-}
-
-TEST_F(CommandLineTest, GenerateInAnotherFolderWritesThereOnly) {
-    const CliRun generate = run({L"-C", L"projects/partition", L"generate"});
+TEST_F(CommandLineTest, EachMinusCIsRelativeToTheOneBeforeAndTheCommandRunsThere) {
+    const CliRun generate = run({L"-C", L"projects", L"-C", L"partition", L"generate"});
     EXPECT_EQ(generate.exitCode, cli::kExitSuccess) << generate.err;
+    EXPECT_TRUE(stdfs::equivalent(stdfs::current_path(), dir_.file("projects/partition")));
     EXPECT_TRUE(fs::Exists(dir_.file("projects/partition/BSP/SampleCode/TrustZone/TrustZone.uvmpw")));
     EXPECT_FALSE(fs::Exists(dir_.file("BSP")));
 }
 
 TEST_F(CommandLineTest, CheckAsJson) {
-    EXPECT_EQ(run({L"-C", L"projects/partition", L"check", L"--json"}).out,
-              "{\"valid\": true, \"message\": \"\"}\n");
-
-    setKivValue("BSP_PATH", "NoSuchFolder");
-    const CliRun wrongBsp = run({L"-C", L"projects/partition", L"check", L"--json"});
-    EXPECT_EQ(wrongBsp.exitCode, cli::kExitRefused);
-    EXPECT_EQ(wrongBsp.out, "{\"valid\": false, \"message\": \" Worng BSP path\"}\n");
-}
-
-// The name rule quotes the project's name: quotes, a backslash and a letter beyond
-// ASCII (UTF-8 in the file) reach the JSON text escaped.
-TEST_F(CommandLineTest, CheckAsJsonEscapesTheMessage) {
-    nameBothProjects("S\xc3\xa9\"c\\ure");
-    const CliRun text = run({L"-C", L"projects/partition", L"check"});
-    EXPECT_EQ(text.out, "[S\xc3\xa9\"c\\ure] project name cannot be the same.\n");
-    const CliRun json = run({L"-C", L"projects/partition", L"check", L"--json"});
-    EXPECT_EQ(json.exitCode, cli::kExitRefused);
-    EXPECT_EQ(json.out,
-              "{\"valid\": false, \"message\": "
-              "\"[S\\u00e9\\\"c\\\\ure] project name cannot be the same.\"}\n");
+    const std::string twin = "S\xc3\xa9\"c\\ure";  // quotes, a backslash, UTF-8 beyond ASCII
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> edits;
+        int exitCode;
+        std::string json;
+    };
+    const Case cases[] = {
+        {{}, cli::kExitSuccess, "{\"valid\": true, \"message\": \"\"}\n"},
+        {{{"BSP_PATH=BSP", "BSP_PATH=NoSuchFolder"}}, cli::kExitRefused,
+         "{\"valid\": false, \"message\": \" Worng BSP path\"}\n"},
+        // The name rule quotes the project's name in its message.
+        {{{"NAME=SecureApp\r", "NAME=" + twin + "\r"}, {"NAME=NonSecureApp\r", "NAME=" + twin + "\r"}},
+         cli::kExitRefused,
+         "{\"valid\": false, \"message\": \"[S\\u00e9\\\"c\\\\ure] project name cannot be the same.\"}\n"},
+    };
+    const std::string original = dir_.readFile("projects/partition/default.kiv");
+    for (const Case& c : cases) {
+        dir_.writeFile("projects/partition/default.kiv", original);
+        for (const auto& [old, replacement] : c.edits) editKiv(old, replacement);
+        const CliRun check = run({L"-C", L"projects/partition", L"check", L"--json"});
+        EXPECT_EQ(check.exitCode, c.exitCode) << c.json;
+        EXPECT_EQ(check.out, c.json);
+    }
 }
 
 TEST_F(CommandLineTest, InitLaysOutTheBundledFolderAndThenRefuses) {
@@ -157,21 +128,17 @@ TEST_F(CommandLineTest, InitLaysOutTheBundledFolderAndThenRefuses) {
     EXPECT_EQ(first.exitCode, cli::kExitSuccess) << first.err;
     const stdfs::path made = dir_.path() / "ci" / "partition";
     EXPECT_EQ(first.out, "Working folder created: " + made.string() + "\n");
-    const stdfs::path bundled = stdfs::path(VELMORA_SOURCE_DIR) / "workspace";
     for (const char* file : {"default.kiv", "tes.lua", "tens.lua", "ldp.lua", "ZQD/tzedit.lua",
                              "BSP/Library/CMSIS/Include/core_cm23.h"}) {
         std::string copied, original;
-        ASSERT_TRUE(fs::ReadFileBytes(made / file, copied)) << file;
-        ASSERT_TRUE(fs::ReadFileBytes(bundled / file, original)) << file;
+        EXPECT_TRUE(fs::ReadFileBytes(made / file, copied)) << file;
+        EXPECT_TRUE(fs::ReadFileBytes(dir_.file("projects/partition") / file, original)) << file;
         EXPECT_EQ(copied, original) << file;
     }
-    EXPECT_EQ(run({L"-C", L"ci/partition", L"check"}).exitCode, cli::kExitSuccess);
-
     dir_.writeFile("ci/partition/default.kiv", "mine");
     const CliRun again = run({L"-C", L"ci/partition", L"init"});
     EXPECT_EQ(again.exitCode, cli::kExitRefused);
-    EXPECT_TRUE(Contains(again.err, "default.kiv"));
-    EXPECT_EQ(again.out, "");
+    EXPECT_TRUE(Contains(again.err, "holds a default.kiv already")) << again.err;
     EXPECT_EQ(dir_.readFile("ci/partition/default.kiv"), "mine");
 }
 
@@ -179,8 +146,7 @@ TEST_F(CommandLineTest, InitKeepsTheFilesThatAreThereAndNamesThem) {
     dir_.writeFile("own/tes.lua", "-- mine\n");
     const CliRun init = run({L"-C", L"own", L"init"});
     EXPECT_EQ(init.exitCode, cli::kExitSuccess);
-    EXPECT_TRUE(Contains(init.err, "kept the existing"));
-    EXPECT_TRUE(Contains(init.err, "tes.lua"));
+    EXPECT_TRUE(Contains(init.err, "kept the existing") && Contains(init.err, "tes.lua")) << init.err;
     EXPECT_EQ(dir_.readFile("own/tes.lua"), "-- mine\n");
     EXPECT_TRUE(fs::Exists(dir_.file("own/default.kiv")));
 }

@@ -16,48 +16,42 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-struct LayoutCase {
-    const char* name;
-    std::vector<std::string> files;  // made below a fresh temporary folder
-    std::vector<std::string> folders;
-    const char* executable;          // relative to that folder
-    const char* expected;            // relative to that folder; "" = not found
-};
-
-class BundledWorkspaceLookup : public ::testing::TestWithParam<LayoutCase> {};
-
-TEST_P(BundledWorkspaceLookup, FindsTheLayoutBesideTheExecutable) {
-    const LayoutCase& c = GetParam();
-    test::TempDir dir;
-    for (const std::string& file : c.files) dir.writeFile(file, "x");
-    for (const std::string& folder : c.folders) stdfs::create_directories(dir.file(folder));
-    const std::wstring found = FindBundledWorkspace(fs::ToText(dir.file(c.executable)));
-    if (std::string(c.expected).empty()) {
-        EXPECT_EQ(found, L"");
-    } else {
-        ASSERT_NE(found, L"");
-        EXPECT_TRUE(stdfs::equivalent(fs::ToPath(found), dir.file(c.expected)));
+TEST(BundledWorkspace, FindsTheLayoutBesideTheExecutable) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;  // made in a fresh temporary folder, "x/" a folder
+        const char* executable;
+        const char* expected;  // "" = not found
+    };
+    const Case cases[] = {
+        {"Debian package", {"usr/share/velmora/workspace/default.kiv"}, "usr/bin/velmora-cli",
+         "usr/share/velmora/workspace"},
+        {"Windows zip", {"velmora/workspace/default.kiv"}, "velmora/velmora-cli.exe",
+         "velmora/workspace"},
+        {"package before zip", {"p/share/velmora/workspace/default.kiv", "p/bin/workspace/default.kiv"},
+         "p/bin/velmora-cli", "p/share/velmora/workspace"},
+        {"no configuration", {"p/share/velmora/workspace/tes.lua"}, "p/bin/velmora-cli", ""},
+        {"configuration is a folder", {"p/workspace/default.kiv/"}, "p/velmora-cli", ""},
+        // Outside the build folder: no fall-back to the source tree.
+        {"nothing beside", {"p/bin/"}, "p/bin/velmora-cli", ""},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        for (const std::string& file : c.files) {
+            if (file.back() == '/') {
+                stdfs::create_directories(dir.file(file));
+            } else {
+                dir.writeFile(file, "x");
+            }
+        }
+        const std::wstring found = FindBundledWorkspace(fs::ToText(dir.file(c.executable)));
+        if (std::string(c.expected).empty()) {
+            EXPECT_EQ(found, L"") << c.name;
+        } else {
+            EXPECT_TRUE(!found.empty() && stdfs::equivalent(fs::ToPath(found), dir.file(c.expected)))
+                << c.name;
+        }
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, BundledWorkspaceLookup,
-    ::testing::Values(
-        LayoutCase{"DebianPackage", {"usr/share/velmora/workspace/default.kiv", "usr/bin/velmora-cli"},
-                   {}, "usr/bin/velmora-cli", "usr/share/velmora/workspace"},
-        LayoutCase{"WindowsZip", {"velmora/workspace/default.kiv", "velmora/velmora-cli.exe"}, {},
-                   "velmora/velmora-cli.exe", "velmora/workspace"},
-        LayoutCase{"PackageBeforeZip",
-                   {"p/share/velmora/workspace/default.kiv", "p/bin/workspace/default.kiv"}, {},
-                   "p/bin/velmora-cli", "p/share/velmora/workspace"},
-        LayoutCase{"NoConfigurationInIt", {"p/share/velmora/workspace/tes.lua"}, {"p/bin"},
-                   "p/bin/velmora-cli", ""},
-        LayoutCase{"ConfigurationIsAFolder", {}, {"p/workspace/default.kiv"}, "p/velmora-cli",
-                   ""},
-        LayoutCase{"NothingBeside", {}, {"p/bin"}, "p/bin/velmora-cli", ""}),
-    [](const ::testing::TestParamInfo<LayoutCase>& param) { return std::string(param.param.name); });
-
-TEST(BundledWorkspace, EmptyExecutablePathFindsNothing) {
     EXPECT_EQ(FindBundledWorkspace(std::wstring()), L"");
 }
 
@@ -72,71 +66,54 @@ TEST(BundledWorkspace, ThisBuildUsesTheSourceTreesWorkingFolder) {
     EXPECT_TRUE(stdfs::equivalent(fs::ToPath(found), stdfs::path(VELMORA_SOURCE_DIR) / "workspace"));
 }
 
-TEST(BundledWorkspace, AProgramOutsideTheBuildFolderHasNoFallback) {
-    test::TempDir dir;
-    dir.writeFile("bin/velmora-cli", "x");
-    EXPECT_EQ(FindBundledWorkspace(fs::ToText(dir.file("bin/velmora-cli"))), L"");
+std::optional<std::string> Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
 }
 
-// Sets (or, given nullopt, removes) an environment variable for one test.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, std::optional<std::string> value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        set(value);
-    }
-    ~ScopedVariable() { set(old_); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    void set(const std::optional<std::string>& value) {
+// Sets (nullopt: removes) an environment variable.
+void SetVariable(const char* name, const std::optional<std::string>& value) {
 #ifdef _WIN32
-        // "NAME=" removes the variable.
-        _putenv((name_ + "=" + value.value_or("")).c_str());
+    _putenv((std::string(name) + "=" + value.value_or("")).c_str());  // "NAME=" removes
 #else
-        if (value) {
-            setenv(name_.c_str(), value->c_str(), 1);
-        } else {
-            unsetenv(name_.c_str());
-        }
-#endif
+    if (value) {
+        setenv(name, value->c_str(), 1);
+    } else {
+        unsetenv(name);
     }
+#endif
+}
 
-    std::string name_;
-    std::optional<std::string> old_;
-};
-
-#ifndef _WIN32
-TEST(UserWorkingFolder, FollowsTheXdgRules) {
+TEST(UserWorkingFolder, FollowsThePlatformsRules) {
     struct Case {
-        std::optional<std::string> xdgDataHome;
-        std::optional<std::string> home;
+        std::optional<std::string> xdgDataHome, home, localAppData;
         std::wstring expected;
     };
+#ifdef _WIN32
     const Case cases[] = {
-        {"/data", "/home/ann", L"/data/velmora/workspace"},
-        {std::nullopt, "/home/ann", L"/home/ann/.local/share/velmora/workspace"},
-        {"", "/home/ann", L"/home/ann/.local/share/velmora/workspace"},
-        {"relative/data", "/home/ann", L"/home/ann/.local/share/velmora/workspace"},
-        {std::nullopt, std::nullopt, L""},
+        {{}, {}, "C:\\Users\\ann\\AppData\\Local", L"C:\\Users\\ann\\AppData\\Local\\Velmora\\workspace"},
+        {{}, "C:\\Users\\ann", {}, L""},
     };
-    for (const Case& c : cases) {
-        ScopedVariable xdg("XDG_DATA_HOME", c.xdgDataHome);
-        ScopedVariable home("HOME", c.home);
-        EXPECT_EQ(UserWorkingFolder(), c.expected) << c.xdgDataHome.value_or("(unset)");
-    }
-}
 #else
-TEST(UserWorkingFolder, LiesInTheLocalApplicationData) {
-    {
-        ScopedVariable local("LOCALAPPDATA", std::string("C:\\Users\\ann\\AppData\\Local"));
-        EXPECT_EQ(UserWorkingFolder(), L"C:\\Users\\ann\\AppData\\Local\\Velmora\\workspace");
-    }
-    ScopedVariable local("LOCALAPPDATA", std::nullopt);
-    EXPECT_EQ(UserWorkingFolder(), L"");
-}
+    const Case cases[] = {
+        {"/data", "/home/ann", {}, L"/data/velmora/workspace"},
+        {{}, "/home/ann", {}, L"/home/ann/.local/share/velmora/workspace"},
+        {"", "/home/ann", {}, L"/home/ann/.local/share/velmora/workspace"},
+        {"relative/data", "/home/ann", {}, L"/home/ann/.local/share/velmora/workspace"},
+        {{}, {}, {}, L""},
+    };
 #endif
+    const Case before{Variable("XDG_DATA_HOME"), Variable("HOME"), Variable("LOCALAPPDATA"), L""};
+    for (const Case& c : cases) {
+        SetVariable("XDG_DATA_HOME", c.xdgDataHome);
+        SetVariable("HOME", c.home);
+        SetVariable("LOCALAPPDATA", c.localAppData);
+        EXPECT_EQ(UserWorkingFolder(), c.expected);
+    }
+    SetVariable("XDG_DATA_HOME", before.xdgDataHome);
+    SetVariable("HOME", before.home);
+    SetVariable("LOCALAPPDATA", before.localAppData);
+}
 
 }  // namespace
 }  // namespace velmora

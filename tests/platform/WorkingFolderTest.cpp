@@ -53,12 +53,6 @@ TEST_F(LayOutTest, CopiesEveryFileAndFolderIntoANewNestedFolder) {
     EXPECT_EQ(tree("new/nested/work"), tree("source"));
 }
 
-TEST_F(LayOutTest, RefusesAFolderWithAConfigurationAndWritesNothing) {
-    dir_.writeFile("work/default.kiv", "mine");
-    EXPECT_EQ(layOut("work").outcome, LayOutOutcome::Refused);
-    EXPECT_EQ(tree("work"), std::vector<std::string>{"default.kiv=mine"});
-}
-
 TEST_F(LayOutTest, KeepsExistingFilesAndFillsInTheRest) {
     dir_.writeFile("work/tes.lua", "-- my own\n");
     dir_.writeFile("work/ZQD/Secure/extra.c", "extra\n");
@@ -72,21 +66,24 @@ TEST_F(LayOutTest, KeepsExistingFilesAndFillsInTheRest) {
     EXPECT_EQ(dir_.readFile("work/default.kiv"), "[GENERAL]\r\n");
 }
 
-TEST_F(LayOutTest, RefusesTargetsInsideTheSourceAndMissingSources) {
+TEST_F(LayOutTest, RefusalsAndFailuresWriteNothing) {
+    dir_.writeFile("work/default.kiv", "mine");
+    EXPECT_EQ(layOut("work").outcome, LayOutOutcome::Refused);
+    EXPECT_EQ(tree("work"), std::vector<std::string>{"default.kiv=mine"});
+
     EXPECT_EQ(layOut("source/BSP/work").outcome, LayOutOutcome::InsideSource);
     EXPECT_EQ(layOut("source").outcome, LayOutOutcome::InsideSource);
     EXPECT_FALSE(fs::Exists(dir_.file("source/BSP/work")));
-    const LayOutResult missing =
-        LayOutWorkingFolder(fs::ToText(dir_.file("nothing")), fs::ToText(dir_.file("work")));
-    EXPECT_EQ(missing.outcome, LayOutOutcome::SourceMissing);
-    EXPECT_FALSE(fs::Exists(dir_.file("work")));
-}
 
-TEST_F(LayOutTest, ATargetThatCannotBeCreatedFails) {
+    const LayOutResult missing =
+        LayOutWorkingFolder(fs::ToText(dir_.file("nothing")), fs::ToText(dir_.file("other")));
+    EXPECT_EQ(missing.outcome, LayOutOutcome::SourceMissing);
+    EXPECT_FALSE(fs::Exists(dir_.file("other")));
+
     dir_.writeFile("plain-file", "x");
-    const LayOutResult result = layOut("plain-file/work");
-    EXPECT_EQ(result.outcome, LayOutOutcome::Failed);
-    EXPECT_EQ(result.failed.size(), 1u);
+    const LayOutResult blocked = layOut("plain-file/work");
+    EXPECT_EQ(blocked.outcome, LayOutOutcome::Failed);
+    EXPECT_EQ(blocked.failed.size(), 1u);
 }
 
 #ifndef _WIN32
