@@ -5,7 +5,7 @@
 #   /usr/share/velmora/workspace        the bundled working folder
 #   /usr/share/applications/velmora.desktop, the hicolor icon
 #   /usr/share/man/man1/velmora.1.gz, velmora-cli.1.gz
-#   /usr/share/doc/velmora/copyright, changelog.gz
+#   /usr/share/doc/velmora/copyright, changelog.gz; the lintian overrides
 # Windows (cpack -G ZIP in the cross build): velmora-<version>-win64.zip with
 #   velmora-<version>-win64/velmora-cli.exe beside velmora-<version>-win64/workspace
 # The programs find the working folder relative to themselves (InstallLocation.h),
@@ -69,6 +69,8 @@ if(NOT WIN32)
   add_custom_target(velmora_package_files ALL DEPENDS ${compressed})
   install(FILES ${built}/changelog.gz ${packaging}/copyright
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmora)
+  install(FILES ${packaging}/lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME velmora)
   if(TARGET velmora)
     install(FILES ${packaging}/velmora.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${packaging}/velmora.svg
