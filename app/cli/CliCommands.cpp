@@ -3,12 +3,12 @@
 #include <optional>
 
 #include "ConsoleFrontend.h"
+#include "JsonText.h"
 #include "config/CIniFile.h"
 #include "config/ConfigurationFile.h"
 #include "generate/ImportKeilProject.h"
 #include "generate/TemplateGenerator.h"
 #include "platform/Console.h"
-#include "JsonText.h"
 #include "platform/FileSystem.h"
 #include "platform/InstallLocation.h"
 #include "platform/WorkingFolder.h"

@@ -22,7 +22,7 @@ std::vector<fs::Path> BuildTreeLayouts(const fs::Path& executable) {
 #if defined(VELMORA_BUILD_DIR) && defined(VELMORA_SOURCE_WORKSPACE)
     // Wide literals: the paths take the same way into a Path as every other text.
     if (fs::IsWithin(executable, fs::ToPath(fs::FullPath(L"" VELMORA_BUILD_DIR)))) {
-        return {fs::ToPath(L"" VELMORA_SOURCE_WORKSPACE)};
+        return {fs::ToPath(fs::FullPath(L"" VELMORA_SOURCE_WORKSPACE))};
     }
 #else
     (void)executable;

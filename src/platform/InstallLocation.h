@@ -14,8 +14,9 @@ namespace velmora {
 // The running program's full path; empty when the system does not tell it.
 std::wstring ExecutablePath();
 
-// The bundled working folder of a program at executablePath: the first layout above
-// that is a folder holding a "default.kiv"; empty when none is (or the path is empty).
+// The bundled working folder of a program at executablePath, as a full path: the
+// first layout above that is a folder holding a "default.kiv"; empty when none is
+// (or the path is empty).
 std::wstring FindBundledWorkspace(const std::wstring& executablePath);
 
 // FindBundledWorkspace(ExecutablePath()).

@@ -98,7 +98,9 @@ TEST_F(CommandLineTest, EachMinusCIsRelativeToTheOneBeforeAndTheCommandRunsThere
 }
 
 TEST_F(CommandLineTest, CheckAsJson) {
-    const std::string twin = "S\xc3\xa9\"c\\ure";  // quotes, a backslash, UTF-8 beyond ASCII
+    // A quote and a backslash; text beyond ASCII depends on the code page that reads
+    // the file, so JsonTextTest covers it.
+    const std::string twin = "S\"c\\ure";
     struct Case {
         std::vector<std::pair<std::string, std::string>> edits;
         int exitCode;
@@ -111,7 +113,7 @@ TEST_F(CommandLineTest, CheckAsJson) {
         // The name rule quotes the project's name in its message.
         {{{"NAME=SecureApp\r", "NAME=" + twin + "\r"}, {"NAME=NonSecureApp\r", "NAME=" + twin + "\r"}},
          cli::kExitRefused,
-         "{\"valid\": false, \"message\": \"[S\\u00e9\\\"c\\\\ure] project name cannot be the same.\"}\n"},
+         "{\"valid\": false, \"message\": \"[S\\\"c\\\\ure] project name cannot be the same.\"}\n"},
     };
     const std::string original = dir_.readFile("projects/partition/default.kiv");
     for (const Case& c : cases) {
