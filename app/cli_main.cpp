@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/CliCommands.h"
+#include "cli/CommandLine.h"
 #include "platform/TextCodec.h"
 
 int main(int argc, char** argv) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the full build
-# (core, dialog, command-line runner), the core once more under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the Windows cross build under Wine.
+# (core, dialog, command-line runner), its Debian package unpacked and run, the core
+# once more under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows
+# cross build under Wine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -13,6 +14,9 @@ echo "== Build and test =="
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== Debian package, unpacked and run; lintian =="
+bash scripts/package-test.sh build
 
 echo "== Core tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON \

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "ConsoleFrontend.h"
+#include "JsonText.h"
 #include "config/CIniFile.h"
 #include "config/ConfigurationFile.h"
 #include "generate/ImportKeilProject.h"
@@ -13,17 +14,13 @@
 #include "generate/TemplateGenerator.h"
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
+#include "platform/InstallLocation.h"
 #include "platform/TextCodec.h"
+#include "platform/WorkingFolder.h"
 #include "validate/ValidateConfiguration.h"
 
 namespace velmora::cli {
 namespace {
-
-constexpr const wchar_t* kUsage =
-    L"usage: velmora-cli check\n"
-    L"       velmora-cli generate [--overwrite]\n"
-    L"       velmora-cli import FILE\n"
-    L"       velmora-cli report [--format text|html] [-o FILE]\n";
 
 void Complain(const std::wstring& text) { WriteStderr(text + L"\n"); }
 
@@ -63,41 +60,47 @@ void LoadAsTheDialogDoes(CIniFile& store, PartitionConfig& config) {
     LoadPositionedConfiguration(store, config);
 }
 
-struct ReportOptions {
-    bool html = false;
-    std::wstring file;  // empty: standard output
-};
+void PrintCheckAsJson(const std::optional<std::wstring>& error) {
+    WriteStdout(std::wstring(L"{\"valid\": ") + (error ? L"false" : L"true") +
+                L", \"message\": " + JsonString(error.value_or(L"")) + L"}\n");
+}
 
-// "--format text|html" and "-o FILE", each at most once, in any order.
-std::optional<ReportOptions> ParseReportOptions(const std::vector<std::wstring>& options) {
-    ReportOptions report;
-    bool formatGiven = false;
-    for (std::size_t i = 0; i < options.size(); i += 2) {
-        if (i + 1 >= options.size()) return std::nullopt;
-        const std::wstring& value = options[i + 1];
-        if (options[i] == L"--format" && !formatGiven && (value == L"text" || value == L"html")) {
-            report.html = value == L"html";
-            formatGiven = true;
-        } else if (options[i] == L"-o" && report.file.empty() && !value.empty()) {
-            report.file = value;
-        } else {
-            return std::nullopt;
-        }
+// What a lay-out that did not complete tells, and its exit code.
+int ExplainLayOut(const LayOutResult& result, const std::wstring& source,
+                  const std::wstring& target) {
+    switch (result.outcome) {
+        case LayOutOutcome::Refused:
+            Complain(L"velmora-cli: " + target + L" holds a default.kiv already; nothing was copied.");
+            return kExitRefused;
+        case LayOutOutcome::InsideSource:
+            Complain(L"velmora-cli: " + target + L" lies inside the bundled working folder " +
+                     source + L".");
+            return kExitRefused;
+        case LayOutOutcome::SourceMissing:
+            Complain(L"velmora-cli: the bundled working folder " + source + L" cannot be read.");
+            return kExitFileErrors;
+        default:
+            for (const std::wstring& path : result.failed) {
+                Complain(L"velmora-cli: could not create " + path);
+            }
+            return kExitFileErrors;
     }
-    return report;
 }
 
 }  // namespace
 
-int RunCheck() {
+int RunCheck(CheckOutput output) {
     ConsoleFrontend frontend;
     CIniFile store(&frontend);
     PartitionConfig config;
     LoadAsTheDialogDoes(store, config);
     const auto error = FindFirstValidationError(config, FileSystemPathQuery());
-    if (!error) return kExitSuccess;
-    WriteStdout(*error + L"\n");
-    return kExitRefused;
+    if (output == CheckOutput::Json) {
+        PrintCheckAsJson(error);
+    } else if (error) {
+        WriteStdout(*error + L"\n");
+    }
+    return error ? kExitRefused : kExitSuccess;
 }
 
 int RunGenerate(bool overwrite) {
@@ -125,21 +128,55 @@ int RunImport(const std::wstring& file) {
     return saved ? kExitSuccess : kExitFileErrors;
 }
 
-int RunReport(const std::vector<std::wstring>& options) {
-    const std::optional<ReportOptions> report = ParseReportOptions(options);
-    if (!report) {
-        WriteStderr(kUsage);
-        return kExitRefused;
+int RunInit(const std::wstring& folder) {
+    const std::wstring source = FindBundledWorkspace();
+    if (source.empty()) {
+        Complain(L"velmora-cli: no bundled working folder beside " + ExecutablePath() +
+                 L" (share/velmora/workspace or workspace).");
+        return kExitFileErrors;
     }
+    const std::wstring target = fs::FullPath(folder.empty() ? L"." : folder);
+    const LayOutResult result = LayOutWorkingFolder(source, target);
+    if (result.outcome != LayOutOutcome::Created) return ExplainLayOut(result, source, target);
+    for (const std::wstring& path : result.kept) {
+        Complain(L"velmora-cli: kept the existing " + path);
+    }
+    for (const std::wstring& path : result.skipped) {
+        Complain(L"velmora-cli: skipped " + path + L" (neither a file nor a folder)");
+    }
+    WriteStdout(L"Working folder created: " + target + L"\n");
+    return kExitSuccess;
+}
+
+// "--format text|html" and "-o FILE", each at most once, in any order.
+std::optional<ReportOptions> ParseReportOptions(const std::vector<std::wstring>& options) {
+    ReportOptions report;
+    bool formatGiven = false;
+    for (std::size_t i = 0; i < options.size(); i += 2) {
+        if (i + 1 >= options.size()) return std::nullopt;
+        const std::wstring& value = options[i + 1];
+        if (options[i] == L"--format" && !formatGiven && (value == L"text" || value == L"html")) {
+            report.html = value == L"html";
+            formatGiven = true;
+        } else if (options[i] == L"-o" && report.file.empty() && !value.empty()) {
+            report.file = value;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return report;
+}
+
+int RunReport(const ReportOptions& report) {
     ConsoleFrontend frontend;
     CIniFile store(&frontend);
     PartitionConfig config;
     LoadAsTheDialogDoes(store, config);
     const MemoryMap map =
         BuildMemoryMap(config, FindFirstValidationError(config, FileSystemPathQuery()));
-    if (report->file.empty()) {
+    if (report.file.empty()) {
         // The page declares UTF-8, so it goes out as such; text follows the console.
-        if (report->html) {
+        if (report.html) {
             const std::string page = MemoryMapHtml(map);
             std::fwrite(page.data(), 1, page.size(), stdout);
             std::fflush(stdout);
@@ -148,22 +185,10 @@ int RunReport(const std::vector<std::wstring>& options) {
         }
         return kExitSuccess;
     }
-    const std::string bytes = report->html ? MemoryMapHtml(map) : WideToUtf8(MemoryMapText(map));
-    if (fs::WriteFileAtomically(fs::ToPath(report->file), bytes)) return kExitSuccess;
-    Complain(L"Unable to write " + report->file);
+    const std::string bytes = report.html ? MemoryMapHtml(map) : WideToUtf8(MemoryMapText(map));
+    if (fs::WriteFileAtomically(fs::ToPath(report.file), bytes)) return kExitSuccess;
+    Complain(L"Unable to write " + report.file);
     return kExitFileErrors;
-}
-
-int RunCommandLine(const std::vector<std::wstring>& arguments) {
-    if (arguments.size() == 1 && arguments[0] == L"check") return RunCheck();
-    if (arguments.size() == 1 && arguments[0] == L"generate") return RunGenerate(false);
-    if (arguments.size() == 2 && arguments[0] == L"generate" && arguments[1] == L"--overwrite") {
-        return RunGenerate(true);
-    }
-    if (arguments.size() == 2 && arguments[0] == L"import") return RunImport(arguments[1]);
-    if (!arguments.empty() && arguments[0] == L"report") return RunReport({arguments.begin() + 1, arguments.end()});
-    WriteStderr(kUsage);
-    return kExitRefused;
 }
 
 }  // namespace velmora::cli

@@ -2,8 +2,10 @@
 // The headless runner's commands. Each works in the current folder exactly like
 // the dialog ("./default.kiv", "ZQD", the scripts) and returns the exit code:
 // 0 success; 1 invalid configuration, refused or impossible without a prompt, or
-// bad usage; 2 a script error; 3 failed file operations.
+// bad usage; 2 a script error; 3 failed file operations. The command line itself is
+// read by CommandLine.h.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,9 +16,12 @@ inline constexpr int kExitRefused = 1;
 inline constexpr int kExitScriptError = 2;
 inline constexpr int kExitFileErrors = 3;
 
+enum class CheckOutput { Text, Json };
+
 // Loads and positions the configuration, prints the first failing rule on standard
-// output (exit 1) or nothing (exit 0). Never writes "./default.kiv".
-int RunCheck();
+// output (exit 1) or nothing (exit 0). Never writes "./default.kiv". As Json it
+// prints one line either way: {"valid": true|false, "message": "<the rule or empty>"}.
+int RunCheck(CheckOutput output = CheckOutput::Text);
 
 // Validates and creates the template without asking. Never writes "./default.kiv".
 int RunGenerate(bool overwrite);
@@ -26,14 +31,24 @@ int RunGenerate(bool overwrite);
 // error, with the rows added so far).
 int RunImport(const std::wstring& file);
 
-// The memory map of "./default.kiv", valid or not, without generating: options
-// "--format text" (the default) or "--format html", and "-o FILE" to write it to
-// FILE (UTF-8) instead of standard output. 0 when written; 1 for bad options; 3
-// when FILE cannot be written. Never writes "./default.kiv".
-int RunReport(const std::vector<std::wstring>& options);
+struct ReportOptions {
+    bool html = false;
+    std::wstring file;  // empty: standard output
+};
+// "--format text|html" and "-o FILE", each at most once, in any order; nullopt for
+// anything else.
+std::optional<ReportOptions> ParseReportOptions(const std::vector<std::wstring>& options);
 
-// Dispatches "check", "generate [--overwrite]", "import FILE" and "report ...";
-// prints the usage on standard error and returns 1 for anything else.
-int RunCommandLine(const std::vector<std::wstring>& arguments);
+// The memory map of "./default.kiv", valid or not, without generating: text (the
+// default) or html, to FILE (UTF-8) or standard output. 0 when written; 3 when FILE
+// cannot be written. Never writes "./default.kiv".
+int RunReport(const ReportOptions& report);
+
+// Lays out a working folder in folder (the current one when empty) from the bundled
+// copy (InstallLocation.h) and prints "Working folder created: <full path>". Exit 1
+// when folder holds a "default.kiv" already (nothing is written) or lies inside the
+// bundled copy; 3 when the bundled copy is not found or a file or folder could not
+// be created. Existing files are kept, and named on standard error.
+int RunInit(const std::wstring& folder);
 
 }  // namespace velmora::cli

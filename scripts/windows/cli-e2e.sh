@@ -27,10 +27,8 @@ rm -rf "$work"
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 
-failures=0
-passes=0
-pass() { echo "e2e: ok: $1"; passes=$((passes + 1)); }
-fail() { echo "e2e: FAILED: $1" >&2; failures=$((failures + 1)); }
+check_tag=e2e
+source "$root/scripts/checks.sh"
 
 # --- the Linux velmora-cli --------------------------------------------------------
 linux_cli=${VELMORA_LINUX_CLI:-}
@@ -180,5 +178,4 @@ rm -rf "$check_dir/boards/V6048 BSP/Library/Device"
 expect_check "device folder missing" 'boards\V6048 BSP' 1
 [[ -s "$work/check.out" ]] && grep -q '[A-Za-z]' "$work/check.out" && pass "the failed check says why: $(tr -d '\r' <"$work/check.out" | head -n 1)" || fail "the failed check printed nothing"
 
-echo "e2e: $passes passed, $failures failed"
-[[ $failures -eq 0 ]]
+checks_summary

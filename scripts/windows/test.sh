@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build and its tests: cross-compiles the core, velmora-cli and the core
 # tests for 64-bit Windows with MinGW-w64 (posix threads, static), runs the tests
-# under Wine and then velmora-cli end to end. Exits non-zero on any failure.
+# under Wine, then velmora-cli end to end and the zip package (velmora-cli.exe with
+# the working folder) unpacked into a fresh folder. Exits non-zero on any failure.
 #
 #   bash scripts/windows/test.sh
 #
@@ -91,6 +92,11 @@ if [[ -f "$root/app/cli_main.cpp" ]]; then
         "$project/velmora-cli.exe" "$build/e2e"
 else
     echo "windows: app/cli_main.cpp is not there yet; no end-to-end run"
+fi
+
+stage "zip package under Wine"
+if [[ -f "$project/velmora-cli.exe" ]]; then
+    VELMORA_WINE="$wine" bash "$root/scripts/windows/zip-test.sh" "$project" "$build/zip"
 fi
 
 stage ""

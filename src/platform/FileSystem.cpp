@@ -59,6 +59,16 @@ std::wstring FullPath(const std::wstring& path) {
     return error ? path : ToText(full.lexically_normal());
 }
 
+bool IsWithin(const Path& path, const Path& folder) {
+    auto step = path.begin();
+    for (const Path& part : folder) {
+        if (part.empty()) continue;  // the end of a trailing separator
+        if (step == path.end() || *step != part) return false;
+        ++step;
+    }
+    return true;
+}
+
 bool Exists(const Path& path) {
     std::error_code ec;
     return !path.empty() && stdfs::exists(path, ec);

@@ -25,6 +25,10 @@ std::wstring ToText(const Path& path);
 // "." and ".." steps (unchanged when the working folder is unknown).
 std::wstring FullPath(const std::wstring& path);
 
+// path is folder itself or lies below it, step by step (no file-system access: give
+// both as full paths without "." and ".." steps).
+bool IsWithin(const Path& path, const Path& folder);
+
 // A file or folder exists at path.
 bool Exists(const Path& path);
 bool IsDirectory(const Path& path);

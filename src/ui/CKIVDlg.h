@@ -11,6 +11,7 @@
 
 #include <QDialog>
 
+#include "Version.h"
 #include "config/CIniFile.h"
 #include "model/Frontend.h"
 #include "model/MemorySplit.h"
@@ -44,7 +45,7 @@ class CKIVDlg : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr const wchar_t* kVersionText = L"1.0.7";
+    static constexpr const wchar_t* kVersionText = velmora::kVersionText;
     // The property that carries a control's template id (or a menu command's id).
     static constexpr const char* kControlIdProperty = "controlId";
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CliWorkspace.h"
+#include "cli/CommandLine.h"
 
 namespace velmora {
 namespace {

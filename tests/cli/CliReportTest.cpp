@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/CliCommands.h"
+#include "cli/CommandLine.h"
 #include "support/TempDir.h"
 
 namespace velmora {
@@ -101,7 +102,7 @@ TEST_F(CliReport, BadOptionsAndUnwritableFiles) {
           {L"report", L"--format", L"html", L"--format", L"text"}}) {
         const Run r = run(arguments);
         EXPECT_EQ(r.code, cli::kExitRefused);
-        EXPECT_TRUE(Has(r.err, "velmora-cli report [--format text|html] [-o FILE]"));
+        EXPECT_TRUE(Has(r.err, "velmora-cli [-C DIR] report [--format text|html] [-o FILE]"));
         EXPECT_EQ(r.out, "");
     }
     stdfs::create_directory(dir_.file("taken"));

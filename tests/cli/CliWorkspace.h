@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/CliCommands.h"
+#include "cli/CommandLine.h"
 #include "support/TempDir.h"
 
 namespace velmora {

@@ -184,5 +184,20 @@ TEST(FileSystem, PlatformSeparators) {
     EXPECT_EQ(converted, L"a" + sep + L"Library" + sep + L"CMSIS");
 }
 
+TEST(FileSystem, IsWithinComparesWholeSteps) {
+    struct Case {
+        const char* path;
+        const char* folder;
+        bool within;
+    };
+    const Case cases[] = {
+        {"/a/b", "/a/b", true},   {"/a/b/c", "/a/b", true}, {"/a/bc", "/a/b", false},
+        {"/a", "/a/b", false},    {"/a/b/c", "/a/b/", true}, {"/x/b", "/a/b", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fs::IsWithin(c.path, c.folder), c.within) << c.path << " in " << c.folder;
+    }
+}
+
 }  // namespace
 }  // namespace velmora
