@@ -31,6 +31,7 @@ class ImageCellDelegate;
 class LineEditDelegate;
 class MemoryTableModel;
 class ProjectTableModel;
+class ScriptOutputWindow;
 class XomTableModel;
 struct TemplateControl;
 
@@ -71,6 +72,8 @@ public:
     void importKeilProject(const QString& path);
     // Command 1010.
     void createTemplate();
+    // The window with what the last command's scripts printed; null until one printed.
+    ScriptOutputWindow* scriptOutputWindow() const { return scriptOutput_; }
     // Commands 1014 and 1015.
     void browseBspPath();
     void browseTemplatePath();
@@ -115,6 +118,9 @@ private:
     void commitOpenEditors();
     void saveConfiguration();
     void showPathsOfConfiguration();
+    // Before a command: false while one runs (its progress window lets events in).
+    bool startCommand();
+    void showScriptOutput(const QString& command, const std::wstring& text);
 
     int scaled(int designValue, float scale) const;
     void registerControl(QWidget* widget, int id);
@@ -156,6 +162,8 @@ private:
     ComboBoxDelegate* stateDelegate_ = nullptr;
     ComboBoxDelegate* nextBootDelegate_ = nullptr;
     ImageCellDelegate* xomCellDelegate_ = nullptr;
+    ScriptOutputWindow* scriptOutput_ = nullptr;
+    bool commandRunning_ = false;
 };
 
 }  // namespace velmora::ui

@@ -45,7 +45,10 @@ MessageAnswer QtFrontend::message(const std::wstring& text, const std::wstring& 
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);
     }
+    // A box during a long command stands alone, not behind the progress window.
+    progress_.suspend();
     box.exec();
+    progress_.resume();
     return FromQtButton(box.standardButton(box.clickedButton()), buttons);
 }
 
@@ -80,6 +83,14 @@ std::optional<std::wstring> QtFrontend::pickFile(const std::wstring& title,
 void QtFrontend::openFolder(const std::wstring& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdWString(path)));
 }
+
+void QtFrontend::beginWork(const std::wstring& text) {
+    progress_.begin(QString::fromStdWString(text));
+}
+
+void QtFrontend::endWork() { progress_.end(); }
+
+bool QtFrontend::cancelRequested() { return progress_.cancelRequested(); }
 
 QStringList QtFrontend::NameFiltersFromWin32(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
