@@ -19,13 +19,30 @@ namespace {
 using test::ScriptedFrontend;
 using test::TempDir;
 
+class ScriptOutputTest : public ::testing::Test {
+protected:
+    ScriptOutputTest() : dir(TempDir::Enter), host(ui) {}
+
+    // A fresh state with the script loaded and dbg registered, ready to run.
+    bool Load(const std::string& script) {
+        dir.writeFile("p.lua", script);
+        if (!host.Open() || !host.LoadScript(L"p.lua")) return false;
+        host.Register("dbg", &ScriptDbg);
+        return true;
+    }
+
+    TempDir dir;
+    ScriptedFrontend ui;
+    ScriptHost host;
+};
+
 struct PrintCase {
     const char* script;
     const char* stdoutText;  // what standard output shows
     const char* kept;        // what the host keeps
 };
 
-TEST(ScriptOutput, PrintedTextReachesStandardOutputAndIsKept) {
+TEST_F(ScriptOutputTest, PrintedTextReachesStandardOutputAndIsKept) {
     const PrintCase cases[] = {
         {"print('a', 1, nil, true)", "a\t1\tnil\ttrue\n", "a\t1\tnil\ttrue\n"},
         {"print()", "\n", "\n"},
@@ -40,13 +57,7 @@ TEST(ScriptOutput, PrintedTextReachesStandardOutputAndIsKept) {
         {"print('caf\xc3\xa9')", "caf\xc3\xa9\n", "caf\xc3\xa9\n"},
     };
     for (const PrintCase& c : cases) {
-        TempDir dir(TempDir::Enter);
-        ScriptedFrontend ui;
-        ScriptHost host(ui);
-        dir.writeFile("p.lua", c.script);
-        ASSERT_TRUE(host.Open());
-        ASSERT_TRUE(host.LoadScript(L"p.lua"));
-        host.Register("dbg", &ScriptDbg);
+        ASSERT_TRUE(Load(c.script));
         ::testing::internal::CaptureStdout();
         ::testing::internal::CaptureStderr();
         const bool ok = host.Run();
@@ -58,27 +69,17 @@ TEST(ScriptOutput, PrintedTextReachesStandardOutputAndIsKept) {
     }
 }
 
-TEST(ScriptOutput, PrintReportsATostringThatGivesNoText) {
-    TempDir dir(TempDir::Enter);
-    ScriptedFrontend ui;
-    ScriptHost host(ui);
-    dir.writeFile("p.lua", "print(setmetatable({}, {__tostring = function() return {} end}))");
-    ASSERT_TRUE(host.Open());
-    ASSERT_TRUE(host.LoadScript(L"p.lua"));
+TEST_F(ScriptOutputTest, PrintReportsATostringThatGivesNoText) {
+    ASSERT_TRUE(Load("print(setmetatable({}, {__tostring = function() return {} end}))"));
     EXPECT_FALSE(host.Run());
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_NE(ui.messages[0].text.find(L"'tostring' must return a string to 'print'"),
               std::wstring::npos);
 }
 
-TEST(ScriptOutput, EndlessOutputIsKeptUpToItsBoundInWholeLines) {
-    TempDir dir(TempDir::Enter);
-    ScriptedFrontend ui;
-    ScriptHost host(ui);
+TEST_F(ScriptOutputTest, EndlessOutputIsKeptUpToItsBoundInWholeLines) {
     // 1100 lines of 1000 bytes: more than the bound.
-    dir.writeFile("p.lua", "local line = ('x'):rep(999) for i = 1, 1100 do print(line) end");
-    ASSERT_TRUE(host.Open());
-    ASSERT_TRUE(host.LoadScript(L"p.lua"));
+    ASSERT_TRUE(Load("local line = ('x'):rep(999) for i = 1, 1100 do print(line) end"));
     ::testing::internal::CaptureStdout();
     EXPECT_TRUE(host.Run());
     EXPECT_EQ(::testing::internal::GetCapturedStdout().size(), 1100u * 1000u);
