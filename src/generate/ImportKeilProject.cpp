@@ -74,6 +74,22 @@ int SetNsba(lua_State* state) {
     return 0;
 }
 
+void RunImportScript(ScriptHost& host, ImportResult& result, Frontend& frontend) {
+    const FrontendWork work(frontend, L"Importing the Keil project...");
+    result.succeeded = host.Run();
+    result.cancelled = host.cancelled();
+    result.scriptTraceback = host.lastTraceback();
+}
+
+void ShowImportCancelled(const ImportResult& result, Frontend& frontend) {
+    const std::wstring kept = result.rowsAdded == 0
+                                  ? L"No project row was added."
+                                  : L"The " + std::to_wstring(result.rowsAdded) +
+                                        L" project row(s) read before it stay in the table.";
+    frontend.message(L"The import was cancelled. " + kept, kApplicationName,
+                     MessageIcon::Information, MessageButtons::Ok);
+}
+
 }  // namespace
 
 ImportResult ImportKeilProject(PartitionConfig& config, const std::wstring& path,
@@ -92,9 +108,10 @@ ImportResult ImportKeilProject(PartitionConfig& config, const std::wstring& path
     host.Register("setnsba", &SetNsba, &session);
     host.SetString("infname", path);
     RegisterFileReader(host);
-    result.succeeded = host.Run();
-    result.scriptTraceback = host.lastTraceback();
+    RunImportScript(host, result, frontend);
     host.Close();
+    result.scriptOutput = host.printedText();
+    if (result.cancelled) ShowImportCancelled(result, frontend);
     return result;
 }
 

@@ -38,33 +38,35 @@ void ProjectGenerator::CopyWorkspaceFiles() {
 }
 
 bool ProjectGenerator::GenerateSecure(const ProjectEntry& project) {
+    if (StopRequested()) return false;
     ScriptHost host(frontend_, trace_);
     if (!OpenState(host)) return false;
     const std::wstring& o = context_.outputFolder;
     CopyTemplate(L".\\ZQD\\Secure", project.name);
     MoveProjectFiles(project.name, L"Secure", L"main.c");
     CopyReplacing(TemplateSource(L".\\ZQD\\partition_V6048.h"), PartitionHeader(o));
-    if (!host.LoadScript(L"tes.lua")) return false;
+    if (StopRequested() || !host.LoadScript(L"tes.lua")) return false;
     SetSecureProjectGlobals(host, config_, context_, project);
     SetXomRegions(host, project);
     RegisterTemplateHostFunctions(host, reports_, true);
     std::vector<BootImage> chain = BootChainAfter(project, config_.projects);
     RegisterBootChain(host, chain);
-    if (!RunAndClose(host)) return false;
+    if (!RunAndClose(host, project.name, L"tes.lua")) return false;
     if (ReadGeneratorHex(project.nscSize) != 0) context_.nscLibraries.push_back(project.name);
     return true;
 }
 
 bool ProjectGenerator::GenerateNonSecure(const ProjectEntry& project) {
+    if (StopRequested()) return false;
     ScriptHost host(frontend_, trace_);
     if (!OpenState(host)) return false;
     CopyTemplate(L".\\ZQD\\Nonsecure", project.name);
     MoveProjectFiles(project.name, L"Nonsecure", L"main_ns.c");
-    if (!host.LoadScript(L"tens.lua")) return false;
+    if (StopRequested() || !host.LoadScript(L"tens.lua")) return false;
     SetNonSecureProjectGlobals(host, config_, context_, project);
     SetXomRegions(host, project);
     RegisterTemplateHostFunctions(host, reports_, false);
-    return RunAndClose(host);
+    return RunAndClose(host, project.name, L"tens.lua");
 }
 
 void ProjectGenerator::CopyTemplate(const wchar_t* templateFolder, const std::wstring& project) {
@@ -148,11 +150,28 @@ bool ProjectGenerator::OpenState(ScriptHost& host) {
     return false;
 }
 
-bool ProjectGenerator::RunAndClose(ScriptHost& host) {
+bool ProjectGenerator::RunAndClose(ScriptHost& host, const std::wstring& project,
+                                   const wchar_t* script) {
     const bool succeeded = host.Run();
     lastTraceback_ = host.lastTraceback();
+    cancelled_ = host.cancelled();
     host.Close();
+    // After the close: a finalizer may print too.
+    KeepScriptOutput(project, script, host.printedText());
     return succeeded;
+}
+
+bool ProjectGenerator::StopRequested() {
+    if (!cancelled_) cancelled_ = frontend_.cancelRequested();
+    return cancelled_;
+}
+
+void ProjectGenerator::KeepScriptOutput(const std::wstring& project, const wchar_t* script,
+                                        const std::wstring& text) {
+    if (text.empty()) return;
+    if (!scriptOutput_.empty()) scriptOutput_ += L"\n";
+    scriptOutput_ += project + L" (" + script + L"):\n" + text;
+    if (scriptOutput_.back() != L'\n') scriptOutput_ += L"\n";
 }
 
 }  // namespace velmora

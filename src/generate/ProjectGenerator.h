@@ -30,15 +30,23 @@ public:
     //
     // ".\ZQD\Secure" into O\P, its files named after P, the partition header, then
     // "tes.lua"; a project with an NSC size joins the NSC libraries. Returns false
-    // when the script could not be loaded or failed (both error boxes shown).
+    // when the script could not be loaded or failed (both error boxes shown), and
+    // when the front end asked to cancel, before the copy, before the script or
+    // while it ran (no box; cancelled() is true from then on).
     bool GenerateSecure(const ProjectEntry& project);
 
     // ".\ZQD\Nonsecure" into O\P, its files named after P, then "tens.lua".
     // Returns false as GenerateSecure does.
     bool GenerateNonSecure(const ProjectEntry& project);
 
+    bool cancelled() const { return cancelled_; }
+
     // The traceback of the last failed script run, or empty.
     const std::wstring& lastTraceback() const { return lastTraceback_; }
+
+    // What the scripts printed so far: for each run that printed, a line
+    // "P (script):" and its text; empty when none printed.
+    const std::wstring& scriptOutput() const { return scriptOutput_; }
 
 private:
     // A file an earlier generation left: Damaged when empty or cut short (a warning
@@ -52,7 +60,10 @@ private:
     void CopyReplacing(const std::wstring& from, const std::wstring& to);
     void SetXomRegions(ScriptHost& host, const ProjectEntry& project);
     bool OpenState(ScriptHost& host);
-    bool RunAndClose(ScriptHost& host);
+    bool RunAndClose(ScriptHost& host, const std::wstring& project, const wchar_t* script);
+    bool StopRequested();
+    void KeepScriptOutput(const std::wstring& project, const wchar_t* script,
+                          const std::wstring& text);
 
     const PartitionConfig& config_;
     GenerationContext& context_;
@@ -61,6 +72,8 @@ private:
     ScriptReports& reports_;
     FailedOperations& failures_;
     std::wstring lastTraceback_;
+    std::wstring scriptOutput_;
+    bool cancelled_ = false;
 };
 
 }  // namespace velmora

@@ -1,5 +1,8 @@
 #include "generate/ScriptHost.h"
 
+#include <string>
+
+#include "generate/ScriptLibraryGuards.h"
 #include "platform/Console.h"
 #include "platform/TextCodec.h"
 
@@ -21,9 +24,12 @@ std::wstring ErrorText(lua_State* state) {
     return ToWide(std::string("(error object is a ") + luaL_typename(state, -1) + " value)");
 }
 
-int OpenStandardLibraries(lua_State* state) {
-    luaL_openlibs(state);
-    return 0;
+ScriptHost* HostOf(lua_State* state) {
+    lua_pushlightuserdata(state, &hostRegistryKey);
+    lua_rawget(state, LUA_REGISTRYINDEX);
+    auto* host = static_cast<ScriptHost*>(lua_touserdata(state, -1));
+    lua_pop(state, 1);
+    return host;
 }
 
 }  // namespace
@@ -41,12 +47,26 @@ bool ScriptHost::Open() {
     lua_pushlightuserdata(state_, &hostRegistryKey);
     lua_pushlightuserdata(state_, this);
     lua_rawset(state_, LUA_REGISTRYINDEX);
+    output_.Clear();
+    instructionsRun_ = 0;
+    stop_ = Stop::None;
+    stopText_.clear();
     // Protected, so that even running out of memory here is an ordinary failure.
-    if (lua_cpcall(state_, &OpenStandardLibraries, nullptr) != 0) {
+    if (lua_cpcall(state_, &OpenLibraries, this) != 0) {
         Close();
         return false;
     }
+    lua_sethook(state_, &CountHook, LUA_MASKCOUNT, kScriptPollInstructions);
     return true;
+}
+
+// Stack: the host as a light userdata (the lua_cpcall argument).
+int ScriptHost::OpenLibraries(lua_State* state) {
+    auto* host = static_cast<ScriptHost*>(lua_touserdata(state, 1));
+    luaL_openlibs(state);
+    GuardStandardLibrary(state);
+    CaptureScriptOutput(state, host->output_);
+    return 0;
 }
 
 bool ScriptHost::LoadScript(const std::wstring& fileName) {
@@ -95,16 +115,23 @@ bool ScriptHost::Run() {
     lua_insert(state_, -2);
     const int handlerIndex = lua_gettop(state_) - 1;
     const int status = lua_pcall(state_, 0, 0, handlerIndex);
-    if (status != 0) {
+    // A stop cannot be caught by the script (KeepStopping), so it always fails the
+    // call; its own text stands, whatever the script made of the error on its way.
+    if (stop_ == Stop::LimitPassed) {
+        ReportError(ToWide(stopText_));
+    } else if (status != 0 && stop_ != Stop::Cancelled) {
         const std::wstring text = ErrorText(state_);
         ReportError(text);
     }
     lua_settop(state_, handlerIndex - 1);
-    return status == 0;
+    return status == 0 && stop_ == Stop::None;
 }
 
 void ScriptHost::Close() {
-    if (state_ != nullptr) lua_close(state_);
+    if (state_ != nullptr) {
+        lua_close(state_);
+        if (trace_ != nullptr) trace_->scriptClosed(instructionsRun_);
+    }
     state_ = nullptr;
     chunkLoaded_ = false;
 }
@@ -151,12 +178,44 @@ int ScriptHost::MessageHandler(lua_State* state) {
 // setting a global); Lua ends the process when this returns.
 int ScriptHost::PanicHandler(lua_State* state) {
     const std::wstring text = ErrorText(state);
-    lua_pushlightuserdata(state, &hostRegistryKey);
-    lua_rawget(state, LUA_REGISTRYINDEX);
-    auto* host = static_cast<ScriptHost*>(lua_touserdata(state, -1));
-    lua_pop(state, 1);
+    ScriptHost* host = HostOf(state);
     if (host != nullptr) host->ReportError(text);
     return 0;
+}
+
+// Every kScriptPollInstructions instructions, in whichever coroutine runs. Raises
+// the stop as a Lua error; nothing with a destructor may live here (Lua's errors
+// jump over C++ frames).
+void ScriptHost::CountHook(lua_State* state, lua_Debug*) {
+    ScriptHost* host = HostOf(state);
+    if (host == nullptr || !host->ShouldStop(state)) return;
+    host->KeepStopping(state);
+    lua_pushlstring(state, host->stopText_.data(), host->stopText_.size());
+    lua_error(state);
+}
+
+bool ScriptHost::ShouldStop(lua_State* state) {
+    if (stop_ != Stop::None) return true;
+    instructionsRun_ += kScriptPollInstructions;
+    if (instructionsRun_ > instructionLimit_) {
+        stop_ = Stop::LimitPassed;
+        luaL_where(state, 0);
+        stopText_ = NarrowAt(state, -1) + "the script ran past its limit of " +
+                    std::to_string(instructionLimit_) + " instructions and was stopped";
+        lua_pop(state, 1);
+        return true;
+    }
+    if (!frontend_.cancelRequested()) return false;
+    stop_ = Stop::Cancelled;
+    stopText_ = "cancelled by the user";
+    return true;
+}
+
+// A script may catch the stop with pcall: from now on every instruction raises it
+// again, so it reaches the host's own protected call.
+void ScriptHost::KeepStopping(lua_State* state) {
+    lua_sethook(state, &CountHook, LUA_MASKCOUNT, 1);
+    if (state != state_) lua_sethook(state_, &CountHook, LUA_MASKCOUNT, 1);
 }
 
 namespace {
@@ -180,6 +239,7 @@ int ScriptDbg(lua_State* state) {
         line += DbgArgumentText(state, i);
     }
     line += '\n';
+    if (ScriptHost* host = HostOf(state)) host->output_.Append(line.data(), line.size());
     WriteStdout(ToWide(line));
     return 0;
 }

@@ -53,8 +53,12 @@ GenerationOutcome CompletionOutcome(const GenerationResult& result) {
     return GenerationOutcome::Completed;
 }
 
-// Secure projects first, then the non-secure ones, each group in row order.
-bool GenerateProjects(const ProjectTable& projects, ProjectGenerator& generator) {
+// The workspaces, the secure projects, then the non-secure ones, each group in row
+// order: the front end's work, which it may cancel.
+bool GenerateProjects(const ProjectTable& projects, ProjectGenerator& generator,
+                      Frontend& frontend) {
+    const FrontendWork work(frontend, L"Creating the template...");
+    generator.CopyWorkspaceFiles();
     for (const ProjectEntry& project : projects.rows) {
         if (IsSecureProject(project) && !generator.GenerateSecure(project)) return false;
     }
@@ -95,8 +99,14 @@ GenerationResult TemplateGenerator::CreateTemplate() {
     if (!sau.Fits()) failures.reported(SauOverflowText(sau));
     ScriptReports reports{failures, result.warnings, sau, context.outputFolder};
     ProjectGenerator generator(config_, context, frontend_, trace_, reports);
-    generator.CopyWorkspaceFiles();
-    if (!GenerateProjects(config_.projects, generator)) {
+    const bool generated = GenerateProjects(config_.projects, generator, frontend_);
+    result.scriptOutput = generator.scriptOutput();
+    if (generator.cancelled()) {
+        result.outcome = GenerationOutcome::Cancelled;
+        ShowCancelled(result);
+        return result;
+    }
+    if (!generated) {
         result.outcome = GenerationOutcome::ScriptFailed;
         result.scriptTraceback = generator.lastTraceback();
         return result;
@@ -134,6 +144,12 @@ void TemplateGenerator::ShowCompletion(const GenerationResult& result) {
                           MessageButtons::Ok);
     }
     frontend_.openFolder(result.outputFolder);
+}
+
+void TemplateGenerator::ShowCancelled(const GenerationResult& result) {
+    frontend_.message(L"Create Template was cancelled. What it had written stays in:\n\n  " +
+                          result.outputFolder,
+                      kApplicationName, MessageIcon::Information, MessageButtons::Ok);
 }
 
 }  // namespace velmora

@@ -23,6 +23,8 @@ enum class GenerationOutcome {
     CancelledBspPicker,        // the BSP folder picker was cancelled
     OutputFolderUnavailable,   // "Unable to create the output folder" shown
     ScriptFailed,              // a script could not be loaded or failed; both boxes shown
+    Cancelled,                 // stopped from the front end: a note, no error box; what
+                               // was written stays and the folder is not opened
 };
 
 struct GenerationResult {
@@ -31,6 +33,7 @@ struct GenerationResult {
     std::vector<std::wstring> failedOperations;  // CompletedWithErrors: one line each
     std::vector<std::wstring> warnings;          // what the scripts warned of, one line each
     std::wstring scriptTraceback;                // ScriptFailed at run time: Lua's traceback
+    std::wstring scriptOutput;                   // what the scripts printed (ProjectGenerator)
 };
 
 // Returns 0 when the configuration may be generated; otherwise has shown its message.
@@ -46,12 +49,14 @@ public:
     // Runs the whole command in the working folder's ZQD, tes.lua and tens.lua.
     // Writes templatePath or bspPath only when a picker chose a folder. A script
     // error abandons the command: no further project and no completion message.
+    // The projects are the front end's work (beginWork); a cancel ends them there.
     GenerationResult CreateTemplate();
 
 private:
     bool ResolveBspReference(GenerationResult& result, const std::wstring& outputFolder,
                              std::wstring& rpath);
     void ShowCompletion(const GenerationResult& result);
+    void ShowCancelled(const GenerationResult& result);
 
     PartitionConfig& config_;
     Frontend& frontend_;

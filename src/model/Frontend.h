@@ -36,6 +36,33 @@ public:
 
     // Opens the folder in the platform's file manager.
     virtual void openFolder(const std::wstring& path) = 0;
+
+    // A command that may run long (a generation, an import) starts and ends; text
+    // says what it does. Between the two the core polls cancelRequested() from the
+    // running script and between its steps, so a front end can keep its window
+    // alive, show the progress and offer to stop. A message box in between is the
+    // command's own and may come at any time.
+    virtual void beginWork(const std::wstring& /*text*/) {}
+    virtual void endWork() {}
+
+    // True once the person asked to stop the command begun by beginWork. The
+    // default front end has no way to ask: never.
+    virtual bool cancelRequested() { return false; }
+};
+
+// beginWork on construction, endWork on destruction: every way out of a command
+// ends its work.
+class FrontendWork {
+public:
+    FrontendWork(Frontend& frontend, const std::wstring& text) : frontend_(frontend) {
+        frontend_.beginWork(text);
+    }
+    ~FrontendWork() { frontend_.endWork(); }
+    FrontendWork(const FrontendWork&) = delete;
+    FrontendWork& operator=(const FrontendWork&) = delete;
+
+private:
+    Frontend& frontend_;
 };
 
 }  // namespace velmora

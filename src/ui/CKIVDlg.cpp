@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSlider>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -45,6 +46,7 @@
 #include "ui/ProjectTableModel.h"
 #include "ui/QtFrontend.h"
 #include "ui/StatusLine.h"
+#include "ui/ScriptOutputWindow.h"
 #include "ui/XomTableModel.h"
 #include "validate/ValidateConfiguration.h"
 
@@ -587,6 +589,7 @@ void CKIVDlg::exitCommand() {
 }
 
 void CKIVDlg::reject() {
+    if (commandRunning_) return;
     saveConfiguration();
     QDialog::reject();
 }
@@ -659,25 +662,44 @@ void CKIVDlg::importProjectCommand() {
 }
 
 void CKIVDlg::importKeilProject(const QString& path) {
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || !startCommand()) return;
+    const QScopedValueRollback<bool> running(commandRunning_, true);
     // A drop leaves the focus where it was, so a cell may still be in its editor;
     // the reload below would throw that editor and its text away.
     commitOpenEditors();
-    ImportKeilProject(config_, path.toStdWString(), *frontend_);
+    const ImportResult result = ImportKeilProject(config_, path.toStdWString(), *frontend_);
     // The script only appends rows and rewrites XOM texts; the views re-read both.
     projectModel_->reload();
     xomModel_->refresh();
+    showScriptOutput(QStringLiteral("Import"), result.scriptOutput);
 }
 
 void CKIVDlg::createTemplate() {
+    if (!startCommand()) return;
+    const QScopedValueRollback<bool> running(commandRunning_, true);
     // Validation reads the cells: a text still in its editor counts as typed.
     commitOpenEditors();
     config_.templatePath = templatePath_->text().toStdWString();
     config_.bspPath = bspPath_->text().toStdWString();
     TemplateGenerator generator(config_, *frontend_);
-    generator.CreateTemplate();
+    const GenerationResult result = generator.CreateTemplate();
     // A folder picked during the command replaces the text of its box.
     showPathsOfConfiguration();
+    showScriptOutput(QStringLiteral("Create Template"), result.scriptOutput);
+}
+
+bool CKIVDlg::startCommand() {
+    if (commandRunning_) return false;
+    // The last command's output is not this one's.
+    if (scriptOutput_) scriptOutput_->hide();
+    return true;
+}
+
+void CKIVDlg::showScriptOutput(const QString& command, const std::wstring& text) {
+    // After the command's own boxes, and only when a script printed something.
+    if (text.empty()) return;
+    if (!scriptOutput_) scriptOutput_ = new ScriptOutputWindow(this);
+    scriptOutput_->showOutput(command, QString::fromStdWString(text));
 }
 
 void CKIVDlg::browseBspPath() {

@@ -38,6 +38,7 @@ class LineEditDelegate;
 class MemoryTableModel;
 class ProjectTableModel;
 class StatusLine;
+class ScriptOutputWindow;
 class XomTableModel;
 struct TemplateControl;
 
@@ -85,6 +86,8 @@ public:
     void importKeilProject(const QString& path);
     // Command 1010.
     void createTemplate();
+    // The window with what the last command's scripts printed; null until one printed.
+    ScriptOutputWindow* scriptOutputWindow() const { return scriptOutput_; }
     // Commands 1014 and 1015.
     void browseBspPath();
     void browseTemplatePath();
@@ -139,6 +142,9 @@ private:
     void createStatusLine();
     void refreshStatusLine();
     void showMapProblem(const std::wstring& text);
+    // Before a command: false while one runs (its progress window lets events in).
+    bool startCommand();
+    void showScriptOutput(const QString& command, const std::wstring& text);
 
     int scaled(int designValue, float scale) const;
     void registerControl(QWidget* widget, int id);
@@ -186,6 +192,8 @@ private:
     ComboBoxDelegate* stateDelegate_ = nullptr;
     ComboBoxDelegate* nextBootDelegate_ = nullptr;
     ImageCellDelegate* xomCellDelegate_ = nullptr;
+    ScriptOutputWindow* scriptOutput_ = nullptr;
+    bool commandRunning_ = false;
 };
 
 }  // namespace velmora::ui

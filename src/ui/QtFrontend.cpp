@@ -56,7 +56,10 @@ MessageAnswer QtFrontend::message(const std::wstring& text, const std::wstring& 
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);
     }
+    // A box during a long command stands alone, not behind the progress window.
+    progress_.suspend();
     box.exec();
+    progress_.resume();
     return FromQtButton(box.standardButton(box.clickedButton()), buttons);
 }
 
@@ -90,6 +93,14 @@ void QtFrontend::openFolder(const std::wstring& path) {
     // Whether the file manager came up is not reported.
     opener_.open(QString::fromStdWString(path));
 }
+
+void QtFrontend::beginWork(const std::wstring& text) {
+    progress_.begin(QString::fromStdWString(text));
+}
+
+void QtFrontend::endWork() { progress_.end(); }
+
+bool QtFrontend::cancelRequested() { return progress_.cancelRequested(); }
 
 QStringList QtFrontend::NameFiltersFromWin32(const QString& filter, PatternRules rules) {
     const QStringList parts = filter.split(QLatin1Char('|'));

@@ -1,7 +1,7 @@
 #pragma once
-// The front end of the dialog: Qt message boxes, file dialogs and the desktop's
-// file manager, all owned by one window. Paths it returns use the platform's
-// separator (NativePath).
+// The front end of the dialog: Qt message boxes, file dialogs, the desktop's file
+// manager and the progress window of long commands (WorkProgress), all owned by
+// one window. Paths it returns use the platform's separator (NativePath).
 
 #include <QPointer>
 #include <QStringList>
@@ -9,6 +9,7 @@
 
 #include "model/Frontend.h"
 #include "ui/LocalPathOpener.h"
+#include "ui/WorkProgress.h"
 
 namespace velmora::ui {
 
@@ -16,7 +17,7 @@ class QtFrontend : public Frontend {
 public:
     // opener receives every folder to open (tests record the URLs it is given).
     explicit QtFrontend(QWidget* owner = nullptr, LocalPathOpener opener = LocalPathOpener())
-        : owner_(owner), opener_(std::move(opener)) {}
+        : owner_(owner), opener_(std::move(opener)), progress_(owner) {}
 
     MessageAnswer message(const std::wstring& text, const std::wstring& caption,
                           MessageIcon icon, MessageButtons buttons) override;
@@ -28,6 +29,9 @@ public:
                                          const std::wstring& defaultExtension) override;
     // A relative path is opened from the current working folder.
     void openFolder(const std::wstring& path) override;
+    void beginWork(const std::wstring& text) override;
+    void endWork() override;
+    bool cancelRequested() override;
 
     // Which files a pattern shows: on Windows "*.*" shows every file; elsewhere it
     // shows only names with a dot, and "*" shows every file.
@@ -47,6 +51,7 @@ public:
 private:
     QPointer<QWidget> owner_;
     LocalPathOpener opener_;
+    WorkProgress progress_;
 };
 
 }  // namespace velmora::ui

@@ -41,6 +41,22 @@ std::optional<std::wstring> ScriptedFrontend::pickFile(const std::wstring& title
 
 void ScriptedFrontend::openFolder(const std::wstring& path) { openedFolders.push_back(path); }
 
+void ScriptedFrontend::beginWork(const std::wstring& text) {
+    workBegun.push_back(text);
+    working = true;
+}
+
+void ScriptedFrontend::endWork() {
+    ++workEnded;
+    working = false;
+}
+
+bool ScriptedFrontend::cancelRequested() {
+    ++polls;
+    if (!working) ++pollsOutsideWork;
+    return cancelAtPoll > 0 && polls >= cancelAtPoll;
+}
+
 std::vector<std::wstring> ScriptedFrontend::messageTexts() const {
     std::vector<std::wstring> texts;
     texts.reserve(messages.size());
@@ -52,6 +68,10 @@ void ScriptedFrontend::clearRecords() {
     messages.clear();
     picks.clear();
     openedFolders.clear();
+    workBegun.clear();
+    workEnded = 0;
+    polls = 0;
+    pollsOutsideWork = 0;
 }
 
 }  // namespace velmora::test

@@ -11,6 +11,9 @@
 //
 // Defaults when a queue is empty: message() returns Ok for an Ok box and Cancel
 // for a Yes/No/Cancel box; pickFolder()/pickFile() return nullopt.
+//
+// Work: beginWork/endWork are recorded; cancelRequested() counts its polls and
+// answers true from poll number cancelAtPoll on (never while it is 0).
 
 #include <deque>
 #include <optional>
@@ -49,6 +52,9 @@ public:
                                          const std::wstring& filter,
                                          const std::wstring& defaultExtension) override;
     void openFolder(const std::wstring& path) override;
+    void beginWork(const std::wstring& text) override;
+    void endWork() override;
+    bool cancelRequested() override;
 
     // Scripting.
     void queueAnswer(MessageAnswer answer) { answers.push_back(answer); }
@@ -64,11 +70,17 @@ public:
     std::deque<MessageAnswer> answers;
     std::deque<std::optional<std::wstring>> folders;
     std::deque<std::optional<std::wstring>> files;
+    int cancelAtPoll = 0;
 
     // Records, in call order.
     std::vector<RecordedMessage> messages;
     std::vector<RecordedPick> picks;
     std::vector<std::wstring> openedFolders;
+    std::vector<std::wstring> workBegun;  // the texts of beginWork
+    int workEnded = 0;
+    int polls = 0;                       // cancelRequested() calls
+    int pollsOutsideWork = 0;            // of them, between endWork and beginWork
+    bool working = false;
 };
 
 }  // namespace velmora::test

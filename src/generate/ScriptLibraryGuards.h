@@ -1,0 +1,19 @@
+#pragma once
+// The standard-library calls that would end the host or block it for good. In a
+// fresh state they raise an error that names them and ends only the script:
+//   os.exit                          ends the program, and the dialog with it;
+//   debug.debug                      reads commands from standard input;
+//   io.read, io.lines without a file name, while the default input is standard
+//   input, and io.stdin:read, io.stdin:lines: wait for input nobody types;
+//   debug.sethook                    would remove the hook that stops a script
+//                                    running too long or cancelled.
+// The rest of io, os and debug (files, os.remove, os.execute, ...) is left alone.
+
+#include <lua.hpp>
+
+namespace velmora {
+
+// Replaces the calls above in a state with the standard libraries open.
+void GuardStandardLibrary(lua_State* state);
+
+}  // namespace velmora
