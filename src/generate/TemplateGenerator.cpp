@@ -8,6 +8,7 @@
 #include "generate/ProjectGenerator.h"
 #include "generate/SauPlan.h"
 #include "platform/FileSystem.h"
+#include "validate/OutputFolderRules.h"
 #include "validate/ValidateConfiguration.h"
 
 namespace velmora {
@@ -80,10 +81,17 @@ GenerationResult TemplateGenerator::CreateTemplate() {
         result.outcome = GenerationOutcome::ValidationFailed;
         return result;
     }
+    const std::wstring typedFolder = config_.templatePath;
     const OutputFolderOutcome folder = ResolveOutputFolder(config_.templatePath, frontend_);
     result.outputFolder = config_.templatePath;
     if (folder != OutputFolderOutcome::Accepted) {
         result.outcome = OutcomeOf(folder);
+        return result;
+    }
+    // Validation judged the typed folder; a picked one must keep clear of the
+    // template tree and the BSP as well.
+    if (config_.templatePath != typedFolder && !PickedFolderAllowed()) {
+        result.outcome = GenerationOutcome::ValidationFailed;
         return result;
     }
     GenerationContext context;
@@ -116,6 +124,14 @@ GenerationResult TemplateGenerator::CreateTemplate() {
     result.outcome = CompletionOutcome(result);
     ShowCompletion(result);
     return result;
+}
+
+bool TemplateGenerator::PickedFolderAllowed() {
+    const ValidationError error =
+        CheckOutputFolder(TakeValidationSnapshot(config_), FileSystemPathResolver());
+    if (!error) return true;
+    ReportValidationError(frontend_, *error);
+    return false;
 }
 
 bool TemplateGenerator::ResolveBspReference(GenerationResult& result,

@@ -53,6 +53,8 @@ public:
     GenerationResult CreateTemplate();
 
 private:
+    // The output folder rules for a folder the picker chose; false after the error box.
+    bool PickedFolderAllowed();
     bool ResolveBspReference(GenerationResult& result, const std::wstring& outputFolder,
                              std::wstring& rpath);
     void ShowCompletion(const GenerationResult& result);

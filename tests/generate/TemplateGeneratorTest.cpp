@@ -268,3 +268,37 @@ TEST_F(TemplateGeneratorTest, MissingSecureScriptIsReportedAfterTheTemplateCopy)
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// "No" at the overwrite question lets the user pick another folder; one inside the
+// template tree or the BSP's Library folder is refused as a typed one would be.
+TEST_F(TemplateGeneratorTest, PickedFolderInsideTheTemplateTreeOrBspIsRefused) {
+    struct {
+        const char* picked;
+        const wchar_t* message;
+    } const cases[] = {
+        {"ZQD/out", L"Template path cannot be the template folder ZQD or lie inside it."},
+        {"BSP/Library/out", L"Template path cannot be the BSP Library folder or lie inside it."},
+    };
+    for (const auto& c : cases) {
+        ui.clearRecords();
+        trace.runs.clear();
+        config.templatePath = dir.file("out").wstring();
+        dir.writeFile("out/taken.txt", "x");
+        stdfs::create_directories(dir.file(c.picked));
+        if (config.projects.rows.empty()) AddSecure(L"Sec");
+        ui.queueAnswer(MessageAnswer::No);
+        ui.queueFolder(dir.file(c.picked).wstring());
+        EXPECT_EQ(Generate().outcome, GenerationOutcome::ValidationFailed) << c.picked;
+        ASSERT_EQ(ui.messages.size(), 2u) << c.picked;
+        EXPECT_EQ(ui.messages[1].text, c.message);
+        EXPECT_EQ(ui.messages[1].caption, L"ERROR");
+        EXPECT_TRUE(trace.runs.empty()) << "nothing generated into " << c.picked;
+        EXPECT_FALSE(stdfs::exists(dir.file(c.picked) / "Sec"));
+    }
+}
+
+}  // namespace
+}  // namespace velmora
