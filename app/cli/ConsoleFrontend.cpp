@@ -17,6 +17,8 @@ MessageAnswer ConsoleFrontend::message(const std::wstring& text, const std::wstr
     if (buttons == MessageButtons::YesNoCancel) {
         return overwrite_ ? MessageAnswer::Yes : MessageAnswer::Cancel;
     }
+    // Nobody is there to agree to give something up.
+    if (buttons == MessageButtons::YesNo) return MessageAnswer::No;
     if (GoesToStandardError(caption, icon)) {
         WriteStderr(text + L"\n");
     } else {

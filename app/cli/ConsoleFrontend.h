@@ -16,7 +16,8 @@ public:
     // overwrite answers the Yes/No/Cancel question: Yes when set, else Cancel.
     explicit ConsoleFrontend(bool overwrite = false) : overwrite_(overwrite) {}
 
-    // Ok boxes are printed and return Ok; a question is not printed.
+    // Ok boxes are printed and return Ok; a question is not printed. A Yes/No
+    // question is answered No.
     MessageAnswer message(const std::wstring& text, const std::wstring& caption, MessageIcon icon,
                           MessageButtons buttons) override;
     // Always nullopt: a headless run cannot pick.

@@ -185,6 +185,15 @@ bool SaveConfiguration(CIniFile& store, const PartitionConfig& config) {
     return store.Write();
 }
 
+bool SaveConfigurationBeforeClosing(CIniFile& store, const PartitionConfig& config,
+                                    Frontend& frontend) {
+    if (SaveConfiguration(store, config)) return true;
+    // Closing now would throw the session's edits away; the person may first fix
+    // the folder's permissions or free disk space.
+    return frontend.message(kCloseWithoutSavingQuestion, kApplicationName, MessageIcon::Warning,
+                            MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
 void PositionBoundaries(PartitionConfig& config) {
     config.nsba = NsbaFromFlashPosition(FlashPositionFromNsba(config.nsba));
     config.sramNsba = SramNsbaFromPosition(SramPositionFromNsba(config.sramNsba));

@@ -30,9 +30,22 @@ void BuildDefaultConfiguration(CIniFile& store, PartitionConfig& config);
 
 // Copies the configuration into the store, removes every section PRJn whose n is
 // the row count or more, and writes the store to store.path (kConfigurationPath
-// when it is empty). Takes time linear in the size of the store. Returns Write's result: false when the file could not be replaced, the
-// old file is then unchanged and "Unable to write ini file." has been shown.
+// when it is empty). Takes time linear in the size of the store. Returns Write's
+// result: false when the file could not be replaced, the old file is then
+// unchanged and "Unable to write ini file." has been shown.
 bool SaveConfiguration(CIniFile& store, const PartitionConfig& config);
+
+// Asked after "Unable to write ini file." when the dialog closes.
+inline constexpr const wchar_t* kCloseWithoutSavingQuestion =
+    L"The configuration could not be saved to default.kiv.\n\n"
+    L"Close Velmora anyway? Your changes would be lost.";
+
+// SaveConfiguration for a window that is closing; true when it may close. A
+// successful save asks nothing. After a failed one the person is asked
+// kCloseWithoutSavingQuestion (caption "Velmora", Yes/No): Yes gives true, No
+// gives false, and the window stays open so that a later close saves again.
+bool SaveConfigurationBeforeClosing(CIniFile& store, const PartitionConfig& config,
+                                    Frontend& frontend);
 
 // Brings nsba and sramNsba into the normalised form the track bars give them:
 // each becomes the model value of its clamped track-bar position.

@@ -9,7 +9,7 @@
 namespace velmora {
 
 enum class MessageIcon { None, Warning, Error, Information };
-enum class MessageButtons { Ok, YesNoCancel };
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 // Caption of boxes that the system titles with the application's own name.
@@ -20,7 +20,8 @@ public:
     virtual ~Frontend() = default;
 
     // Shows a modal message box; returns the button the user chose (Ok for an
-    // Ok box; Cancel when a Yes/No/Cancel box is closed without a choice).
+    // Ok box; No when a Yes/No box and Cancel when a Yes/No/Cancel box is closed
+    // without a choice).
     virtual MessageAnswer message(const std::wstring& text, const std::wstring& caption,
                                   MessageIcon icon, MessageButtons buttons) = 0;
 

@@ -584,13 +584,13 @@ void CKIVDlg::refreshMemoryTable() {
 void CKIVDlg::exitCommand() {
     // Enter sends this command from anywhere; only the Exit button's own closes.
     if (focusWidget() != exit_) return;
-    saveConfiguration();
+    if (!saveBeforeClosing()) return;
     accept();
 }
 
 void CKIVDlg::reject() {
     if (commandRunning_) return;
-    saveConfiguration();
+    if (!saveBeforeClosing()) return;
     QDialog::reject();
 }
 
@@ -599,12 +599,12 @@ void CKIVDlg::commitOpenEditors() {
     xomGrid_->commitOpenEditor();
 }
 
-void CKIVDlg::saveConfiguration() {
+bool CKIVDlg::saveBeforeClosing() {
     // A cell still being edited when the window closes keeps what was typed.
     commitOpenEditors();
     config_.templatePath = templatePath_->text().toStdWString();
     config_.bspPath = bspPath_->text().toStdWString();
-    SaveConfiguration(store_, config_);
+    return SaveConfigurationBeforeClosing(store_, config_, *frontend_);
 }
 
 void CKIVDlg::addNewProject() { projectModel_->addNewProject(*frontend_); }

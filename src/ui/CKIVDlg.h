@@ -2,7 +2,7 @@
 // The main dialog: the controls of template 102, the memory bars and track bars,
 // the three tables, the 60 peripheral buttons and the routing of every user action
 // to the core. It loads "./default.kiv" when it is built and saves it on every way
-// of closing.
+// of closing; when that save fails it closes only if the person agrees to lose it.
 
 #include <array>
 #include <functional>
@@ -78,6 +78,7 @@ public:
     // Command IDOK: saves and closes only while the Exit button has the focus.
     void exitCommand();
     // Command IDCANCEL (Esc, the close box): saves, then closes.
+    // Both stay open when the save fails and the person chooses not to lose it.
     void reject() override;
     // Command 32772 and the grids' "Add new project".
     void addNewProject();
@@ -137,7 +138,8 @@ private:
     void showAddProjectMenu(const QPoint& globalPos);
     // Writes the text of any open cell editor into its cell.
     void commitOpenEditors();
-    void saveConfiguration();
+    // Saves the configuration; false when it failed and the person chose to stay.
+    bool saveBeforeClosing();
     void showPathsOfConfiguration();
     void createStatusLine();
     void refreshStatusLine();

@@ -26,7 +26,29 @@ MessageAnswer FromQtButton(QMessageBox::StandardButton button, MessageButtons bu
     switch (button) {
         case QMessageBox::Yes: return MessageAnswer::Yes;
         case QMessageBox::No: return MessageAnswer::No;
-        default: return MessageAnswer::Cancel;
+        default: return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Cancel;
+    }
+}
+
+// Ok answers an Ok box. A Yes/No box asks before something is given up, so Enter
+// and Esc both keep it (No); a Yes/No/Cancel box goes ahead on Enter.
+void SetButtons(QMessageBox& box, MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            box.setDefaultButton(QMessageBox::Ok);
+            box.setEscapeButton(QMessageBox::Ok);
+            return;
+        case MessageButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::No);
+            box.setEscapeButton(QMessageBox::No);
+            return;
+        case MessageButtons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            box.setDefaultButton(QMessageBox::Yes);
+            box.setEscapeButton(QMessageBox::Cancel);
+            return;
     }
 }
 
@@ -47,15 +69,7 @@ MessageAnswer QtFrontend::message(const std::wstring& text, const std::wstring& 
     QMessageBox box(ToQtIcon(icon), QString::fromStdWString(caption),
                     QString::fromStdWString(text), QMessageBox::NoButton, owner_);
     box.setTextFormat(Qt::PlainText);
-    if (buttons == MessageButtons::Ok) {
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setDefaultButton(QMessageBox::Ok);
-        box.setEscapeButton(QMessageBox::Ok);
-    } else {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::Cancel);
-    }
+    SetButtons(box, buttons);
     // A box during a long command stands alone, not behind the progress window.
     progress_.suspend();
     box.exec();

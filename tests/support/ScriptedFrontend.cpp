@@ -4,8 +4,9 @@ namespace velmora::test {
 
 MessageAnswer ScriptedFrontend::message(const std::wstring& text, const std::wstring& caption,
                                         MessageIcon icon, MessageButtons buttons) {
-    MessageAnswer answer =
-        buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    MessageAnswer answer = MessageAnswer::Cancel;
+    if (buttons == MessageButtons::Ok) answer = MessageAnswer::Ok;
+    if (buttons == MessageButtons::YesNo) answer = MessageAnswer::No;
     if (!answers.empty()) {
         answer = answers.front();
         answers.pop_front();

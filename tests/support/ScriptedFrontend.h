@@ -9,8 +9,9 @@
 //   ASSERT_EQ(ui.messages.size(), 1u);
 //   EXPECT_EQ(ui.messages[0].text, L"...");
 //
-// Defaults when a queue is empty: message() returns Ok for an Ok box and Cancel
-// for a Yes/No/Cancel box; pickFolder()/pickFile() return nullopt.
+// Defaults when a queue is empty: message() returns Ok for an Ok box, No for a
+// Yes/No box and Cancel for a Yes/No/Cancel box; pickFolder()/pickFile() return
+// nullopt.
 //
 // Work: beginWork/endWork are recorded; cancelRequested() counts its polls and
 // answers true from poll number cancelAtPoll on (never while it is 0).

@@ -17,8 +17,14 @@
 #include <QSlider>
 #include <QTableView>
 
+#include <csignal>
 #include <filesystem>
 #include <memory>
+#include <set>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 #include "UiTestSupport.h"
 #include "model/ProjectTableEditing.h"
@@ -50,6 +56,66 @@ constexpr const char* kFirstRunGeneral =
     "NSBA=0x10080000\r\n\r\n[PRJ0]\r\nNAME=Secure\r\nNS=0x0\r\n";
 
 QString Text(const std::wstring& text) { return QString::fromStdWString(text); }
+
+std::set<std::filesystem::path> EntriesOf(const std::filesystem::path& folder) {
+    std::set<std::filesystem::path> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename());
+    return names;
+}
+
+// Ways a save at close fails that hold for root too, which writes read-only files.
+enum class SaveFailure {
+    FolderInItsPlace,  // default.kiv became a folder: nothing can be renamed over it
+    FullDisk,          // the file size limit stops the write part-way
+};
+
+// Makes every save fail until lifted; the folder kind replaces the file.
+class FailingSaves {
+public:
+    FailingSaves(SaveFailure failure, const std::filesystem::path& file)
+        : failure_(failure), file_(file) {
+        if (failure_ == SaveFailure::FolderInItsPlace) {
+            std::filesystem::remove(file_);
+            std::filesystem::create_directories(file_ / "inside");
+            return;
+        }
+#ifndef _WIN32
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved_;
+        small.rlim_cur = 256;  // far below the configuration's size
+        setrlimit(RLIMIT_FSIZE, &small);
+#endif
+    }
+    ~FailingSaves() { lift(); }
+    FailingSaves(const FailingSaves&) = delete;
+    FailingSaves& operator=(const FailingSaves&) = delete;
+
+    void lift() {
+        if (lifted_) return;
+        lifted_ = true;
+        if (failure_ == SaveFailure::FolderInItsPlace) {
+            std::filesystem::remove_all(file_);
+            return;
+        }
+#ifndef _WIN32
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+#endif
+    }
+
+private:
+    SaveFailure failure_;
+    std::filesystem::path file_;
+    bool lifted_ = false;
+#ifndef _WIN32
+    rlimit saved_{};
+    void (*previousHandler_)(int) = SIG_DFL;
+#endif
+};
+
+enum class CloseBy { Exit, Escape, CloseBox };
 
 }  // namespace
 
@@ -95,6 +161,8 @@ private slots:
     void enterOnExitSavesAndCloses();
     void escapeSavesAndCloses();
     void closeBoxSavesAndCloses();
+    void failedSaveAsksBeforeClosing_data();
+    void failedSaveAsksBeforeClosing();
     void folderPickersStartAtTheirBox_data();
     void folderPickersStartAtTheirBox();
     void importCommandAsksForAKeilProject();
@@ -125,6 +193,7 @@ private:
     // Opens the cell's edit box and types text into it, leaving the editor open.
     void typeIntoOpenEditor(QTableView* view, int row, int column, const QString& text);
     void writeImportScript(const std::string& body);
+    void closeBy(CloseBy how);
     std::string savedFile() const { return dir_->readFile("default.kiv"); }
 
     std::unique_ptr<TempDir> dir_;
@@ -181,6 +250,21 @@ void DialogTest::typeIntoOpenEditor(QTableView* view, int row, int column, const
 }
 
 void DialogTest::writeImportScript(const std::string& body) { dir_->writeFile("ldp.lua", body); }
+
+void DialogTest::closeBy(CloseBy how) {
+    switch (how) {
+        case CloseBy::Exit:
+            QTest::mouseClick(control<QPushButton>(ui::kIdExit), Qt::LeftButton);
+            return;
+        case CloseBy::Escape: {
+            auto* box = control<QLineEdit>(ui::kIdTemplatePath);
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Escape);
+            return;
+        }
+        case CloseBy::CloseBox: dialog_->close(); return;
+    }
+}
 
 // ---------------------------------------------------------------------------
 
@@ -927,6 +1011,73 @@ void DialogTest::closeBoxSavesAndCloses() {
     dialog_->close();
     QVERIFY(!dialog_->isVisible());
     QVERIFY(QString::fromStdString(savedFile()).contains(QStringLiteral("[PRJ1]\r\nNAME=Typed\r\n")));
+}
+
+void DialogTest::failedSaveAsksBeforeClosing_data() {
+    QTest::addColumn<SaveFailure>("failure");
+    QTest::addColumn<CloseBy>("how");
+    QTest::addColumn<bool>("closeAnyway");
+    QTest::newRow("folder in its place, Exit, No")
+        << SaveFailure::FolderInItsPlace << CloseBy::Exit << false;
+    QTest::newRow("folder in its place, close box, Yes")
+        << SaveFailure::FolderInItsPlace << CloseBy::CloseBox << true;
+#ifndef _WIN32
+    QTest::newRow("full disk, Esc, No") << SaveFailure::FullDisk << CloseBy::Escape << false;
+    QTest::newRow("full disk, Exit, Yes") << SaveFailure::FullDisk << CloseBy::Exit << true;
+#endif
+}
+
+// A save that fails at close must not silently throw the session's edits away:
+// No keeps the dialog and its tables for a later close that saves, Yes closes
+// and leaves the old file as it was.
+void DialogTest::failedSaveAsksBeforeClosing() {
+    QFETCH(SaveFailure, failure);
+    QFETCH(CloseBy, how);
+    QFETCH(bool, closeAnyway);
+    QVERIFY(open());
+    closeBy(CloseBy::Exit);  // the first run's file
+    const std::string before = savedFile();
+    QVERIFY(!before.empty());
+
+    QVERIFY(open());
+    addProjects(1);
+    control<QLineEdit>(ui::kIdBspPath)->setText(QStringLiteral("C:\\BSP"));
+    frontend_.queueAnswer(MessageAnswer::Ok);  // "Unable to write ini file."
+    frontend_.queueAnswer(closeAnyway ? MessageAnswer::Yes : MessageAnswer::No);
+    FailingSaves failing(failure, dir_->file("default.kiv"));
+    const auto entries = EntriesOf(dir_->path());
+    closeBy(how);
+    const bool isFolder = std::filesystem::is_directory(dir_->file("default.kiv"));
+    failing.lift();
+
+    QCOMPARE(frontend_.messages.size(), std::size_t(2));
+    QCOMPARE(Text(frontend_.messages[0].text), QStringLiteral("Unable to write ini file."));
+    const test::RecordedMessage& question = frontend_.messages[1];
+    QCOMPARE(Text(question.text),
+             QStringLiteral("The configuration could not be saved to default.kiv.\n\n"
+                            "Close Velmora anyway? Your changes would be lost."));
+    QCOMPARE(Text(question.caption), QStringLiteral("Velmora"));
+    QCOMPARE(question.icon, MessageIcon::Warning);
+    QCOMPARE(question.buttons, MessageButtons::YesNo);
+    QCOMPARE(isFolder, failure == SaveFailure::FolderInItsPlace);
+    QCOMPARE(EntriesOf(dir_->path()).size(), entries.size() - (isFolder ? 1 : 0));
+    if (failure == SaveFailure::FullDisk) QCOMPARE(savedFile(), before);
+
+    QCOMPARE(dialog_->isVisible(), !closeAnyway);
+    if (closeAnyway) return;
+    QCOMPARE(dialog_->result(), 0);
+    QCOMPARE(dialog_->projectModel()->rowCount(), 2);
+    QCOMPARE(projectGrid()->model()->index(1, kColumnName).data().toString(),
+             QStringLiteral("NewPrj"));
+    QCOMPARE(control<QLineEdit>(ui::kIdBspPath)->text(), QStringLiteral("C:\\BSP"));
+
+    // Once the cause is gone, the next close saves the edits and asks nothing.
+    closeBy(how);
+    QVERIFY(!dialog_->isVisible());
+    QCOMPARE(frontend_.messages.size(), std::size_t(2));
+    const QString saved = QString::fromStdString(savedFile());
+    QVERIFY(saved.contains(QStringLiteral("[PRJ1]\r\nNAME=NewPrj\r\n")));
+    QVERIFY(saved.contains(QStringLiteral("BSP_PATH=C:\\BSP\r\n")));
 }
 
 void DialogTest::folderPickersStartAtTheirBox_data() {

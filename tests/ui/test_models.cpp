@@ -461,6 +461,14 @@ void ModelsTest::qtFrontendShowsTheBoxAsGiven_data() {
                         << int(MessageAnswer::No) << int(QMessageBox::NoIcon);
     QTest::newRow("Cancel") << int(MessageIcon::None) << ync << int(QMessageBox::Cancel)
                             << int(MessageAnswer::Cancel) << int(QMessageBox::NoIcon);
+    // A Yes/No box has no Cancel: closing it without a choice keeps (No).
+    const int yn = int(MessageButtons::YesNo);
+    QTest::newRow("Yes of two") << int(MessageIcon::Warning) << yn << int(QMessageBox::Yes)
+                                << int(MessageAnswer::Yes) << int(QMessageBox::Warning);
+    QTest::newRow("No of two") << int(MessageIcon::Warning) << yn << int(QMessageBox::No)
+                               << int(MessageAnswer::No) << int(QMessageBox::Warning);
+    QTest::newRow("two closed") << int(MessageIcon::Warning) << yn << int(QMessageBox::Cancel)
+                                << int(MessageAnswer::No) << int(QMessageBox::Warning);
 }
 
 void ModelsTest::qtFrontendShowsTheBoxAsGiven() {
@@ -481,6 +489,8 @@ void ModelsTest::qtFrontendShowsTheBoxAsGiven() {
     QCOMPARE(int(seen.icon), qtIcon);
     if (MessageButtons(buttons) == MessageButtons::Ok)
         QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    else if (MessageButtons(buttons) == MessageButtons::YesNo)
+        QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No);
     else
         QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
 }
