@@ -4,7 +4,7 @@
 #include "generate/MemoryMapHtml.h"
 #include "generate/ReadmeWriter.h"
 #include "generate/TemplatePaths.h"
-#include "platform/FileSystem.h"
+#include "platform/ConfinedFiles.h"
 
 namespace velmora {
 
@@ -13,30 +13,41 @@ const char* const kGeneratedDocumentMarker =
 
 namespace {
 
-enum class Existing { None, Ours, Users, Unreadable };
+enum class Existing { None, Ours, Users, Unreadable, Refused };
 
-Existing WhatIsAt(const fs::Path& path) {
-    if (!fs::Exists(path)) return Existing::None;
-    // A folder in the way cannot be replaced (and is not read: reading one throws).
-    if (fs::IsDirectory(path)) return Existing::Unreadable;
+// Like every write below the output folder, no link is followed: a link or a
+// special file in the way is refused.
+Existing WhatIsAt(const fs::Path& root, const fs::Path& path) {
+    switch (fs::KindBelow(root, path)) {
+        case fs::ConfinedKind::Missing: return Existing::None;
+        case fs::ConfinedKind::RegularFile: break;
+        case fs::ConfinedKind::Directory: return Existing::Unreadable;
+        case fs::ConfinedKind::Other: return Existing::Refused;
+    }
     std::string bytes;
-    if (!fs::ReadFileBytes(path, bytes)) return Existing::Unreadable;
+    if (fs::ReadBelow(root, path, bytes) != fs::Confined::Done) return Existing::Unreadable;
     return bytes.rfind(kGeneratedDocumentMarker, 0) == 0 ? Existing::Ours : Existing::Users;
 }
 
-void WriteDocument(const std::wstring& path, const std::string& content, FailedOperations& failures,
-                   std::vector<std::wstring>& warnings) {
+void WriteDocument(const std::wstring& folder, const std::wstring& path, const std::string& content,
+                   FailedOperations& failures, std::vector<std::wstring>& warnings) {
+    const fs::Path root = fs::ToPath(folder);
     const fs::Path target = fs::ToPath(path);
-    switch (WhatIsAt(target)) {
+    switch (WhatIsAt(root, target)) {
         case Existing::Users:
             warnings.push_back(path + L" was not written by Velmora and was left as it is");
             return;
         case Existing::Unreadable: failures.fileNotWritten(path); return;
+        case Existing::Refused: failures.notWrittenThroughLink(path); return;
         case Existing::None:
         case Existing::Ours: break;
     }
-    if (!fs::WriteFileAtomically(target, kGeneratedDocumentMarker + content))
+    const fs::Confined written = fs::WriteBelow(root, target, kGeneratedDocumentMarker + content);
+    if (written == fs::Confined::Refused) {
+        failures.notWrittenThroughLink(path);
+    } else if (written != fs::Confined::Done) {
         failures.fileNotWritten(path);
+    }
 }
 
 }  // namespace
@@ -47,8 +58,8 @@ void WriteGeneratedDocuments(const PartitionConfig& config, const GenerationCont
     if (config.projects.rows.empty()) return;
     const MemoryMap map = BuildMemoryMap(config, std::nullopt);
     const std::wstring& o = context.outputFolder;
-    WriteDocument(WorkspaceFile(o, L"MemoryMap.html"), MemoryMapHtml(map), failures, warnings);
-    WriteDocument(WorkspaceFile(o, L"README.md"),
+    WriteDocument(o, WorkspaceFile(o, L"MemoryMap.html"), MemoryMapHtml(map), failures, warnings);
+    WriteDocument(o, WorkspaceFile(o, L"README.md"),
                   GeneratedReadme(map, {context.bspPath, context.rpath}), failures, warnings);
 }
 

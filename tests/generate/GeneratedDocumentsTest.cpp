@@ -111,5 +111,23 @@ TEST_F(GeneratedDocumentsTest, ADocumentThatCannotBeWrittenIsAFailedOperation) {
     EXPECT_TRUE(ui.messages.back().text.find(L"Unable to write " + Out(L"MemoryMap.html")) != std::wstring::npos);
 }
 
+// A link in the output folder is never written through, whatever it points at.
+TEST_F(GeneratedDocumentsTest, ALinkInTheirPlaceIsRefusedAndWhatItNamesStays) {
+    AddProjects();
+    const std::string outside = std::string(kGeneratedDocumentMarker) + "outside\n";
+    dir.writeFile("outside.html", outside);
+    stdfs::create_directories(dir.file("out"));
+    std::error_code ec;
+    stdfs::create_symlink(dir.file("outside.html"), dir.file("out/MemoryMap.html"), ec);
+    if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+    ui.queueAnswer(MessageAnswer::Yes);  // the folder is not empty
+    const GenerationResult result = Generate();
+    EXPECT_EQ(result.outcome, GenerationOutcome::CompletedWithErrors);
+    EXPECT_EQ(dir.readFile("outside.html"), outside);
+    ASSERT_EQ(result.failedOperations.size(), 1u);
+    EXPECT_EQ(result.failedOperations[0].rfind(L"Refused to write " + Out(L"MemoryMap.html"), 0), 0u);
+    EXPECT_TRUE(Has(Readme(), "[MemoryMap.html]")) << "the README is still written";
+}
+
 }  // namespace
 }  // namespace velmora
