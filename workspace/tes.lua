@@ -204,6 +204,22 @@ local function edit_debug_ini()
   H.writeall(path, s)
 end
 
+-- The GDB session of the GCC build, as Debug.ini is uVision's: this image's symbols,
+-- every image the boot reaches loaded with its symbols, then this image loaded.
+local function edit_gdb_script()
+  local path = H.join(DIR, "GCC", "debug.gdb")
+  local s = H.read_required(path)
+  if not s then return end
+  local function elf(name) return "build/default/" .. name .. "/" .. name .. ".elf" end
+  local lines = { "file " .. elf(PRJ) }
+  for _, image in ipairs(CHAIN) do
+    lines[#lines + 1] = "load " .. elf(image.name)
+    lines[#lines + 1] = "add-symbol-file " .. elf(image.name)
+  end
+  lines[#lines + 1] = "load"
+  H.writeall(path, (H.replace_lines_between(s, "# Images of the session.", "# End of images.", lines)))
+end
+
 local function edit_scatter()
   local path = fscatter or H.join(KEIL, "secure.sct")
   local s = H.read_required(path)
@@ -393,6 +409,7 @@ end
 edit_uvprojx()
 edit_uvoptx()
 edit_debug_ini()
+edit_gdb_script()
 edit_scatter()
 edit_icf()
 edit_ld_script()

@@ -201,8 +201,8 @@ const std::vector<UserSupply>& UserSupplies() {
         {L"GCC and CMake", L"no download or debug session",
          L"a GDB server for your probe (for example OpenOCD, pyOCD or the J-Link GDB server) and "
          L"arm-none-eabi-gdb or gdb-multiarch",
-         L"load the images of the boot chain with GDB's `load`, the non-secure ones first; "
-         L"`build/default/<project>/` holds them"},
+         L"connect GDB to the server, then `-x <project>/GCC/debug.gdb` of a secure project "
+         L"loads every image of its boot chain from `build/default` with their symbols"},
     };
     return supplies;
 }

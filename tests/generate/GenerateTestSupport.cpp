@@ -20,6 +20,7 @@ void WriteTemplateTree(const TempDir& dir) {
         "ZQD/Secure/IAR/Secure.ewp",
         "ZQD/Secure/GCC/CMakeLists.txt.in",
         "ZQD/Secure/GCC/secure.ld",
+        "ZQD/Secure/GCC/debug.gdb",
         "ZQD/Secure/main.c",
         "ZQD/Nonsecure/KEIL/Nonsecure.uvprojx",
         "ZQD/Nonsecure/KEIL/Nonsecure.uvoptx",

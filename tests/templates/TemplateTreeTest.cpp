@@ -578,6 +578,15 @@ TEST_F(TemplateTree, SecureScatterFileAndDebugSetUpCarryTheRow) {
             if (line.rfind("LOAD", 0) == 0 || line.rfind("RESET", 0) == 0) commands.push_back(line);
         }
         EXPECT_EQ(commands, expected);
+        // The GDB session of the GCC build: the same images, this one last.
+        std::vector<std::string> gdb{"file build/default/" + row.name + "/" + row.name + ".elf"};
+        for (const Row* next : Chain(row)) {
+            gdb.push_back("load build/default/" + next->name + "/" + next->name + ".elf");
+            gdb.push_back("add-symbol-file build/default/" + next->name + "/" + next->name + ".elf");
+        }
+        gdb.push_back("load");
+        EXPECT_EQ(LinesBetween(ReadBytes(Project(row) / "GCC" / "debug.gdb"), "# Images of the session.", "# End of images."),
+                  gdb);
     }
 }
 
@@ -1031,6 +1040,8 @@ TEST_F(TemplateTree, RegenerationKeepsTheDevelopersEditsAndLandsNewValues) {
     const std::string ini = ReadBytes(keil / "Debug.ini");
     EXPECT_FALSE(Contains(ini, "NsApp")) << ini;
     EXPECT_TRUE(Contains(ini, "LOAD \".\\Objects\\SecApp.axf\" incremental")) << ini;
+    EXPECT_EQ(LinesBetween(ReadBytes(Project(app) / "GCC" / "debug.gdb"), "# Images of the session.", "# End of images."),
+              (std::vector<std::string>{"file build/default/SecApp/SecApp.elf", "load"}));
     const XmlDocument debug = ParseFile(Project(app) / "IAR" / "SecApp.ewd");
     EXPECT_EQ(IarOptionText(debug.root, "OCImagesUse1"), "0");
     EXPECT_EQ(IarOptionText(debug.root, "OCImagesPath1"), "");
