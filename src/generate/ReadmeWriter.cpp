@@ -198,7 +198,7 @@ const std::vector<UserSupply>& UserSupplies() {
          L"I-jet)",
          L"Options → Debugger → Download → Use flash loader; the probe in Options → Debugger → "
          L"Setup → Driver"},
-        {L"GCC and CMake", L"no download or debug session",
+        {L"GCC and CMake", L"no probe or GDB server set-up",
          L"a GDB server for your probe (for example OpenOCD, pyOCD or the J-Link GDB server) and "
          L"arm-none-eabi-gdb or gdb-multiarch",
          L"connect GDB to the server, then `-x <project>/GCC/debug.gdb` of a secure project "
