@@ -91,21 +91,32 @@ std::map<std::string, std::string> Defines(const std::string& text) {
     return defines;
 }
 
-// "define symbol NAME = VALUE;" lines of an IAR linker configuration.
-std::map<std::string, std::uint32_t> IcfSymbols(const std::string& text) {
+// "NAME = 0x...;" lines of a linker file whose lines begin with the words lead:
+// "define symbol" in an IAR linker configuration, none in a GNU linker script.
+std::map<std::string, std::uint32_t> AssignedNumbers(const std::string& text, const std::vector<std::string>& lead) {
     std::map<std::string, std::uint32_t> symbols;
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream words(line);
-        std::string define, symbol, name, equals, value;
-        if (words >> define >> symbol >> name >> equals >> value && define == "define" &&
-            symbol == "symbol" && equals == "=" && value.rfind("0x", 0) == 0) {
+        bool led = true;
+        for (const std::string& expected : lead) {
+            std::string word;
+            led = led && words >> word && word == expected;
+        }
+        std::string name, equals, value;
+        if (led && words >> name >> equals >> value && equals == "=" && value.rfind("0x", 0) == 0) {
             symbols[name] = HexNumber(value);
         }
     }
     return symbols;
 }
+
+std::map<std::string, std::uint32_t> IcfSymbols(const std::string& text) {
+    return AssignedNumbers(text, {"define", "symbol"});
+}
+
+std::map<std::string, std::uint32_t> LdSymbols(const std::string& text) { return AssignedNumbers(text, {}); }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -113,21 +124,6 @@ std::string Trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t\r");
     if (first == std::string::npos) return "";
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-// "NAME = 0x...;" lines of a GNU linker script.
-std::map<std::string, std::uint32_t> LdSymbols(const std::string& text) {
-    std::map<std::string, std::uint32_t> symbols;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        std::string name, equals, value;
-        if (words >> name >> equals >> value && equals == "=" && value.rfind("0x", 0) == 0) {
-            symbols[name] = HexNumber(value);
-        }
-    }
-    return symbols;
 }
 
 // The lines between the line holding begin and the line holding end, trimmed.
