@@ -100,6 +100,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # The About item's text is Chinese; without a CJK font it shows as boxes.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-wqy-microhei)
+  # What the generated CMake build of the projects uses.
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gcc-arm-none-eabi, libnewlib-arm-none-eabi, cmake, ninja-build")
   # CPack puts the summary above it and indents it as a control file wants.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 "Velmora divides the V6048, a Cortex-M23 microcontroller with TrustZone, into
@@ -108,8 +110,9 @@ attribution of the 60 peripherals, the four execute-only memory regions and
 the secure and non-secure firmware projects.
 
 Its dialog (velmora) and its command-line runner (velmora-cli) validate the
-configuration and write Keil MDK and IAR EWARM projects for it, edited by the
-Lua scripts of the working folder. A sample working folder is included.")
+configuration and write Keil MDK and IAR EWARM projects for it, and a CMake
+build of the same projects for arm-none-eabi-gcc, edited by the Lua scripts of
+the working folder. A sample working folder is included.")
 endif()
 
 include(CPack)

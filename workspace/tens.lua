@@ -153,11 +153,7 @@ local function edit_icf()
   local path = H.join(IAR, "nonsecure.icf")
   local s = H.read_required(path)
   if not s then return end
-  local function sym(name, v)
-    local r, n = s:gsub("(define%s+symbol%s+" .. name .. "%s*=%s*)0[xX]%x+", "%1" .. H.HX(v), 1)
-    if n == 0 then warn("no symbol " .. name .. " in " .. path) end
-    s = r
-  end
+  local function sym(name, v) s = H.set_assigned(s, H.ICF_SYMBOL, name, v, path) end
   sym("__NS_ROM_start", RO)
   sym("__NS_ROM_end", RO + ROSIZE - 1)
   sym("__NS_RAM_start", RW)
@@ -167,6 +163,23 @@ local function edit_icf()
   if not ok then warn("no execute-only section in " .. path) end
   RESERVED[#RESERVED + 1] = H.reserved_data(s, H.icf_number, "__STACK_size", "__HEAP_size", 0)
   H.writeall(path, s)
+end
+
+-- The GNU linker script: the same regions as the scatter file and the icf.
+local function edit_ld_script()
+  RESERVED[#RESERVED + 1] = H.fill_ld_script(H.join(DIR, "GCC", "nonsecure.ld"), {
+    { "NS_ROM_BASE", RO }, { "NS_ROM_SIZE", ROSIZE }, { "NS_RAM_BASE", RW }, { "NS_RAM_SIZE", RAM_SIZE },
+  }, XOMS, 0)
+end
+
+-- The CMake project: its name, the BSP, the execute-only files and the secure
+-- images whose import libraries it links.
+local function edit_cmake_project()
+  local libs = #LIBS > 0 and table.concat(LIBS, " ") or "\"\""
+  H.fill_cmake_project(DIR, {
+    { "TZ_NAME", PRJ }, { "TZ_BSP", H.cmake_quoted(H.bsp_ref_cmake()) },
+    { "TZ_XOM_REGIONS", H.cmake_xom_list(XOMS) }, { "TZ_SECURE_LIBRARIES", libs },
+  })
 end
 
 local function edit_ewp()
@@ -243,6 +256,8 @@ edit_uvprojx()
 edit_uvoptx()
 edit_scatter()
 edit_icf()
+edit_ld_script()
+edit_cmake_project()
 edit_ewp()
 edit_ewd()
 edit_project_eww()

@@ -204,6 +204,22 @@ local function edit_debug_ini()
   H.writeall(path, s)
 end
 
+-- The GDB session of the GCC build, as Debug.ini is uVision's: this image's symbols,
+-- every image the boot reaches loaded with its symbols, then this image loaded.
+local function edit_gdb_script()
+  local path = H.join(DIR, "GCC", "debug.gdb")
+  local s = H.read_required(path)
+  if not s then return end
+  local function elf(name) return "build/default/" .. name .. "/" .. name .. ".elf" end
+  local lines = { "file " .. elf(PRJ) }
+  for _, image in ipairs(CHAIN) do
+    lines[#lines + 1] = "load " .. elf(image.name)
+    lines[#lines + 1] = "add-symbol-file " .. elf(image.name)
+  end
+  lines[#lines + 1] = "load"
+  H.writeall(path, (H.replace_lines_between(s, "# Images of the session.", "# End of images.", lines)))
+end
+
 local function edit_scatter()
   local path = fscatter or H.join(KEIL, "secure.sct")
   local s = H.read_required(path)
@@ -225,11 +241,7 @@ local function edit_icf()
   local path = H.join(IAR, "secure.icf")
   local s = H.read_required(path)
   if not s then return end
-  local function sym(name, v)
-    local r, n = s:gsub("(define%s+symbol%s+" .. name .. "%s*=%s*)0[xX]%x+", "%1" .. H.HX(v), 1)
-    if n == 0 then warn("no symbol " .. name .. " in " .. path) end
-    s = r
-  end
+  local function sym(name, v) s = H.set_assigned(s, H.ICF_SYMBOL, name, v, path) end
   sym("__S_ROM_start", RO)
   sym("__S_ROM_end", RO + ROSIZE - 1)
   sym("__NSC_start", VENEER_BASE)
@@ -241,6 +253,23 @@ local function edit_icf()
   if not ok then warn("no execute-only section in " .. path) end
   RESERVED[#RESERVED + 1] = H.reserved_data(s, H.icf_number, "__STACK_size", "__HEAP_size", 8)
   H.writeall(path, s)
+end
+
+-- The GNU linker script: the same regions as the scatter file and the icf.
+local function edit_ld_script()
+  RESERVED[#RESERVED + 1] = H.fill_ld_script(H.join(DIR, "GCC", "secure.ld"), {
+    { "S_ROM_BASE", RO }, { "S_ROM_SIZE", ROSIZE }, { "S_NSC_BASE", VENEER_BASE }, { "S_NSC_SIZE", VENEER_SIZE },
+    { "S_RAM_BASE", RW }, { "S_RAM_SIZE", RAM_SIZE },
+  }, XOMS, 8)
+end
+
+-- The CMake project: its name, the BSP, the execute-only files and the veneer base
+-- that names the import library a relink reads back in.
+local function edit_cmake_project()
+  H.fill_cmake_project(DIR, {
+    { "TZ_NAME", PRJ }, { "TZ_BSP", H.cmake_quoted(H.bsp_ref_cmake()) },
+    { "TZ_XOM_REGIONS", H.cmake_xom_list(XOMS) }, { "TZ_VENEER_BASE", H.HX(VENEER_BASE) },
+  })
 end
 
 local function edit_ewp()
@@ -380,8 +409,11 @@ end
 edit_uvprojx()
 edit_uvoptx()
 edit_debug_ini()
+edit_gdb_script()
 edit_scatter()
 edit_icf()
+edit_ld_script()
+edit_cmake_project()
 edit_ewp()
 edit_ewd()
 edit_project_eww()

@@ -23,9 +23,9 @@ ProjectGenerator::ProjectGenerator(const PartitionConfig& config, GenerationCont
 
 void ProjectGenerator::CopyWorkspaceFiles() {
     if (config_.projects.rows.empty()) return;
-    // Both workspaces are looked at: one that is missing or damaged (a killed earlier
-    // copy) is copied, one that is whole stays as the user may have edited it.
-    for (const wchar_t* name : {L"TrustZone.uvmpw", L"TrustZone.eww"}) {
+    // Each file is looked at: one that is missing or damaged (a killed earlier copy)
+    // is copied, one that is whole stays as the user may have edited it.
+    for (const std::wstring& name : WorkspaceFileNames()) {
         const std::wstring target = WorkspaceFile(context_.outputFolder, name);
         const EarlierFile earlier = Inspect(target);
         if (earlier == EarlierFile::Whole) continue;
@@ -33,7 +33,7 @@ void ProjectGenerator::CopyWorkspaceFiles() {
             failures_.notWrittenThroughLink(target);
             continue;
         }
-        CopyReplacing(TemplateSource(std::wstring(L".\\ZQD\\") + name), target);
+        CopyReplacing(TemplateSource(L".\\ZQD\\" + name), target);
     }
 }
 

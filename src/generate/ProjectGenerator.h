@@ -19,7 +19,7 @@ public:
     ProjectGenerator(const PartitionConfig& config, GenerationContext& context, Frontend& frontend,
                      ScriptTrace* trace, ScriptReports& reports);
 
-    // ".\ZQD\TrustZone.uvmpw" and ".\ZQD\TrustZone.eww" into the output folder when the
+    // The files of WorkspaceFileNames() from ".\ZQD" into the output folder when the
     // table has a row: each one that is missing there, or damaged (empty or cut short,
     // with a warning); a whole one stays.
     void CopyWorkspaceFiles();

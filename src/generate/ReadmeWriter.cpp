@@ -176,6 +176,12 @@ const std::vector<BuildFlavour>& BuildFlavours() {
         {L"IAR EWARM", L"TrustZone.eww", L"%P/IAR/%P.ewp", L"%P/nsclib/%P_CMSE_Lib_IAR.o",
          L"Open the workspace in Embedded Workbench and use Project → Batch Build with the "
          L"batch `All`, which lists the secure projects first"},
+        {L"GCC and CMake", L"CMakeLists.txt", L"%P/GCC/CMakeLists.txt",
+         L"build/default/%P/%P_CMSE_Lib.o",
+         L"In this folder run `cmake --preset default`, then `cmake --build --preset default` "
+         L"(arm-none-eabi-gcc with newlib, CMake 3.21 or later and Ninja); each image lands in "
+         L"`build/default/<project>/` as `<project>.elf` with `.hex` and `.bin` beside it, the "
+         L"secure ones built first. The preset `release` builds at -O2 into `build/release`"},
     };
     return flavours;
 }
@@ -192,6 +198,11 @@ const std::vector<UserSupply>& UserSupplies() {
          L"I-jet)",
          L"Options → Debugger → Download → Use flash loader; the probe in Options → Debugger → "
          L"Setup → Driver"},
+        {L"GCC and CMake", L"no probe or GDB server set-up",
+         L"a GDB server for your probe (for example OpenOCD, pyOCD or the J-Link GDB server) and "
+         L"arm-none-eabi-gdb or gdb-multiarch",
+         L"connect GDB to the server, then `-x <project>/GCC/debug.gdb` of a secure project "
+         L"loads every image of its boot chain from `build/default` with their symbols"},
     };
     return supplies;
 }

@@ -20,7 +20,7 @@ struct BuildFlavour {
     const wchar_t* build;          // how to build the whole tree, in Markdown
 };
 
-// Keil MDK and IAR EWARM, in that order.
+// Keil MDK, IAR EWARM and GCC with CMake, in that order.
 const std::vector<BuildFlavour>& BuildFlavours();
 
 // What a generated project of one tool chain leaves to the user.

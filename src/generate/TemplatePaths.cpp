@@ -38,6 +38,12 @@ std::wstring WorkspaceFile(const std::wstring& o, const std::wstring& fileName) 
     return Join({o, fileName});
 }
 
+const std::vector<std::wstring>& WorkspaceFileNames() {
+    static const std::vector<std::wstring> names{L"TrustZone.uvmpw", L"TrustZone.eww", L"CMakeLists.txt",
+                                                 L"CMakePresets.json", L"arm-none-eabi-gcc.cmake"};
+    return names;
+}
+
 std::wstring XomFunctionFile(const std::wstring& o, const std::wstring& p, int k,
                              const std::wstring& extension) {
     return Join({o, p, L"xom" + std::to_wstring(k) + L"_func." + extension});
@@ -56,6 +62,7 @@ std::vector<FileMove> ProjectFileMoves(const std::wstring& o, const std::wstring
         moves.push_back(
             {Join({o, p, folder, templateName + extension}), Join({o, p, folder, p + extension})});
     }
+    moves.push_back({Join({o, p, L"GCC", L"CMakeLists.txt.in"}), Join({o, p, L"GCC", L"CMakeLists.txt"})});
     moves.push_back({Join({o, p, mainFileName}), MainFile(o, p)});
     return moves;
 }

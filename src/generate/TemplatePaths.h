@@ -16,6 +16,11 @@ std::wstring MainFile(const std::wstring& o, const std::wstring& p);       // O\
 std::wstring ScatterFile(const std::wstring& o, const std::wstring& p);    // O\P\KEIL\secure.sct
 std::wstring PartitionHeader(const std::wstring& o);                       // O\partition_V6048.h
 std::wstring WorkspaceFile(const std::wstring& o, const std::wstring& fileName);  // O\fileName
+
+// The files of the output folder that tie the projects together, copied from ZQD when
+// missing or damaged: the two workspaces, and the CMake list, presets and tool-chain
+// file of the GCC build.
+const std::vector<std::wstring>& WorkspaceFileNames();
 // O\P\xomK_func.c or .h, for extension L"c" or L"h".
 std::wstring XomFunctionFile(const std::wstring& o, const std::wstring& p, int k,
                              const std::wstring& extension);
@@ -26,8 +31,10 @@ struct FileMove {
 };
 
 // The five tool-chain files of a template named templateName ("Secure",
-// "Nonsecure") and its main file (mainFileName, "main.c" or "main_ns.c"), moved to
-// the project's names; the main file's move comes last.
+// "Nonsecure") moved to the project's names, the template's GCC\CMakeLists.txt.in to
+// GCC\CMakeLists.txt (the name CMake needs, so it cannot be the template's own, which
+// every copy would replace), then its main file (mainFileName, "main.c" or
+// "main_ns.c"); the main file's move comes last.
 std::vector<FileMove> ProjectFileMoves(const std::wstring& o, const std::wstring& p,
                                        const std::wstring& templateName,
                                        const std::wstring& mainFileName);

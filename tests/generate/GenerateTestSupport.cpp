@@ -18,23 +18,34 @@ void WriteTemplateTree(const TempDir& dir) {
         "ZQD/Secure/IAR/Secure.eww",
         "ZQD/Secure/IAR/Secure.ewd",
         "ZQD/Secure/IAR/Secure.ewp",
+        "ZQD/Secure/GCC/CMakeLists.txt.in",
+        "ZQD/Secure/GCC/secure.ld",
+        "ZQD/Secure/GCC/debug.gdb",
         "ZQD/Secure/main.c",
         "ZQD/Nonsecure/KEIL/Nonsecure.uvprojx",
         "ZQD/Nonsecure/KEIL/Nonsecure.uvoptx",
         "ZQD/Nonsecure/IAR/Nonsecure.eww",
         "ZQD/Nonsecure/IAR/Nonsecure.ewd",
         "ZQD/Nonsecure/IAR/Nonsecure.ewp",
+        "ZQD/Nonsecure/GCC/CMakeLists.txt.in",
+        "ZQD/Nonsecure/GCC/nonsecure.ld",
         "ZQD/Nonsecure/main_ns.c",
         "ZQD/partition_V6048.h",
         "ZQD/xom/xom_func.c",
         "ZQD/xom/xom_func.h",
         "ZQD/TrustZone.uvmpw",
         "ZQD/TrustZone.eww",
+        "ZQD/CMakeLists.txt",
+        "ZQD/CMakePresets.json",
+        "ZQD/arm-none-eabi-gcc.cmake",
     };
-    // Project and workspace files are whole XML documents, as a later run checks.
+    // Project and workspace files are whole documents of their kind, as a later run checks.
     for (const std::string file : files) {
         const bool xml = file.find(".uv") != std::string::npos || file.find(".ew") != std::string::npos;
-        dir.writeFile(file, xml ? "<template file=\"" + file + "\"/>\n" : "template " + file + "\n");
+        const bool json = file.find(".json") != std::string::npos;
+        dir.writeFile(file, xml    ? "<template file=\"" + file + "\"/>\n"
+                            : json ? "{\"template\": \"" + file + "\"}\n"
+                                   : "template " + file + "\n");
     }
 }
 

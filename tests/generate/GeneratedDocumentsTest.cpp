@@ -51,19 +51,26 @@ TEST_F(GeneratedDocumentsTest, ReadmeDescribesTheTree) {
     for (const char* part : {
              "[MemoryMap.html](MemoryMap.html)",
              // Every project's file of each flavour, and the files beside them.
-             "| Boot | secure | `Boot/KEIL/Boot.uvprojx` | `Boot/IAR/Boot.ewp` | `Boot/main_Boot.c`, "
+             "| Boot | secure | `Boot/KEIL/Boot.uvprojx` | `Boot/IAR/Boot.ewp` | `Boot/GCC/CMakeLists.txt` | "
+             "`Boot/main_Boot.c`, "
              "`Boot/KEIL/secure.sct` |",
-             "| Sec | secure | `Sec/KEIL/Sec.uvprojx` | `Sec/IAR/Sec.ewp` | `Sec/main_Sec.c`, "
+             "| Sec | secure | `Sec/KEIL/Sec.uvprojx` | `Sec/IAR/Sec.ewp` | `Sec/GCC/CMakeLists.txt` | "
+             "`Sec/main_Sec.c`, "
              "`Sec/KEIL/secure.sct`, `Sec/xom0_func.c`, `Sec/xom0_func.h` |",
-             "| App | non-secure | `App/KEIL/App.uvprojx` | `App/IAR/App.ewp` | `App/main_App.c`, "
+             "| App | non-secure | `App/KEIL/App.uvprojx` | `App/IAR/App.ewp` | `App/GCC/CMakeLists.txt` | "
+             "`App/main_App.c`, "
              "`App/xom2_func.c`, `App/xom2_func.h` |",
              "| Keil MDK | `TrustZone.uvmpw` |",
              "| IAR EWARM | `TrustZone.eww` |",
+             "| GCC and CMake | `CMakeLists.txt` | In this folder run `cmake --preset default`, then "
+             "`cmake --build --preset default`",
              // Secure before non-secure, each with its import libraries.
              "1. Boot (secure), writes `Boot/nsclib/Boot_CMSE_Lib.o` (Keil MDK), "
-             "`Boot/nsclib/Boot_CMSE_Lib_IAR.o` (IAR EWARM)\n"
+             "`Boot/nsclib/Boot_CMSE_Lib_IAR.o` (IAR EWARM), `build/default/Boot/Boot_CMSE_Lib.o` "
+             "(GCC and CMake)\n"
              "2. Sec (secure), writes `Sec/nsclib/Sec_CMSE_Lib.o` (Keil MDK), "
-             "`Sec/nsclib/Sec_CMSE_Lib_IAR.o` (IAR EWARM)\n"
+             "`Sec/nsclib/Sec_CMSE_Lib_IAR.o` (IAR EWARM), `build/default/Sec/Sec_CMSE_Lib.o` "
+             "(GCC and CMake)\n"
              "3. App (non-secure), links the import libraries of Boot, Sec\n",
              "- Boot -> Sec -> App\n",
              // What the user brings.
@@ -72,7 +79,8 @@ TEST_F(GeneratedDocumentsTest, ReadmeDescribesTheTree) {
              "no flash loader, unless the BSP provides one",
              "Options \xE2\x86\x92 Debugger \xE2\x86\x92 Download \xE2\x86\x92 Use flash loader",
              "a device pack or a flash algorithm for the V6048",
-             "CMSIS-DAP, J-Link or ULINK", "CMSIS-DAP, J-Link or I-jet"}) {
+             "CMSIS-DAP, J-Link or ULINK", "CMSIS-DAP, J-Link or I-jet",
+             "a GDB server for your probe"}) {
         EXPECT_TRUE(Has(readme, part)) << part;
     }
     EXPECT_TRUE(Has(readme, "`" + WideToUtf8(config.bspPath) + "`"));

@@ -1,6 +1,7 @@
 // Which files an earlier generation left are whole enough to keep as the
-// project's own: a Keil or IAR file must end with its root's end tag, any other
-// file must not be empty.
+// project's own: a Keil or IAR file must end with its root's end tag, a JSON file
+// must close its root, a CMake file must close every parenthesis, any other file
+// must not be empty.
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -39,6 +40,22 @@ TEST(WholeFile, ProjectFilesMustEndWithTheirRootsEndTag) {
         {L"main_A.c", "int main(void) { return 0; }\n", true},
         {L"main_A.c", "", false},
         {L"A_nsc.h", "x", true},
+        {L"CMakePresets.json", "{\n  \"version\": 3,\n  \"configurePresets\": [ { \"name\": \"default\" } ]\n}\n", true},
+        {L"CMakePresets.json", "\xEF\xBB\xBF[1, {\"a\": \"}]\\\"\"}]", true},
+        {L"CMakePresets.json", "{\n  \"version\": 3,\n  \"configurePresets\": [ { \"name\"", false},
+        {L"CMakePresets.json", "{ \"a\": \"}\" ", false},
+        {L"CMakePresets.json", "{} {}", false},
+        {L"CMakePresets.json", "", false},
+        {L"CMakeLists.txt", "project(X C)\nadd_subdirectory(A/GCC A)\n", true},
+        {L"CMakeLists.txt", "project(X C)\nadd_subdirectory(A/GCC", false},
+        {L"CMakeLists.txt", "# a ( in a comment\nset(A \"(\")\nset(B [==[ ) ]] ]==])\n#[[ ( ]]\n", true},
+        {L"CMakeLists.txt", "set(A \"x)\n", false},
+        {L"CMakeLists.txt", "set(B [[ never closed )\n", false},
+        {L"CMakeLists.txt", "foo())\n", false},
+        {L"CMakeLists.txt", "", false},
+        {L"arm-none-eabi-gcc.CMAKE", "set(CMAKE_SYSTEM_NAME Generic)", true},
+        {L"arm-none-eabi-gcc.cmake", "set(CMAKE_SYSTEM_NAME Gen", false},
+        {L"secure.ld", "MEMORY {", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::string(c.file, c.file + std::wcslen(c.file)) << ": " << c.bytes);

@@ -91,23 +91,75 @@ std::map<std::string, std::string> Defines(const std::string& text) {
     return defines;
 }
 
-// "define symbol NAME = VALUE;" lines of an IAR linker configuration.
-std::map<std::string, std::uint32_t> IcfSymbols(const std::string& text) {
+// "NAME = 0x...;" lines of a linker file whose lines begin with the words lead:
+// "define symbol" in an IAR linker configuration, none in a GNU linker script.
+std::map<std::string, std::uint32_t> AssignedNumbers(const std::string& text, const std::vector<std::string>& lead) {
     std::map<std::string, std::uint32_t> symbols;
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream words(line);
-        std::string define, symbol, name, equals, value;
-        if (words >> define >> symbol >> name >> equals >> value && define == "define" &&
-            symbol == "symbol" && equals == "=" && value.rfind("0x", 0) == 0) {
+        bool led = true;
+        for (const std::string& expected : lead) {
+            std::string word;
+            led = led && words >> word && word == expected;
+        }
+        std::string name, equals, value;
+        if (led && words >> name >> equals >> value && equals == "=" && value.rfind("0x", 0) == 0) {
             symbols[name] = HexNumber(value);
         }
     }
     return symbols;
 }
 
+std::map<std::string, std::uint32_t> IcfSymbols(const std::string& text) {
+    return AssignedNumbers(text, {"define", "symbol"});
+}
+
+std::map<std::string, std::uint32_t> LdSymbols(const std::string& text) { return AssignedNumbers(text, {}); }
+
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// The lines between the line holding begin and the line holding end, trimmed.
+std::vector<std::string> LinesBetween(const std::string& text, const std::string& begin, const std::string& end) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    bool inside = false;
+    while (std::getline(in, line)) {
+        if (Contains(line, end) && inside) break;
+        if (inside) lines.push_back(Trimmed(line));
+        inside = inside || Contains(line, begin);
+    }
+    return lines;
+}
+
+// The values of the "set(NAME value)" lines of a project's generated CMake block.
+std::map<std::string, std::string> CMakeSets(const std::string& text) {
+    std::map<std::string, std::string> sets;
+    for (const std::string& line : LinesBetween(text, "# Velmora: begin", "# Velmora: end")) {
+        if (line.rfind("set(", 0) != 0 || line.back() != ')') continue;
+        const std::size_t space = line.find(' ');
+        if (space == std::string::npos) continue;
+        sets[line.substr(4, space - 4)] = line.substr(space + 1, line.size() - space - 2);
+    }
+    return sets;
+}
+
+// The projects the output folder's CMakeLists.txt adds, as add_subdirectory lines.
+std::vector<std::string> CMakeListedProjects(const std::string& text) {
+    std::vector<std::string> lines;
+    for (const std::string& line : LinesBetween(text, "# Velmora: projects", "# Velmora: end of projects")) {
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
 
 XmlDocument ParseFile(const stdfs::path& path) {
     XmlDocument doc = ParseXml(ReadBytes(path));
@@ -390,6 +442,59 @@ TEST_F(TemplateTree, OnlyProjectNamedFilesRemainInEachProject) {
         }
         EXPECT_TRUE(stdfs::exists(Project(row) / ("main_" + row.name + ".c")));
         EXPECT_FALSE(stdfs::exists(Project(row) / (row.secure ? "main.c" : "main_ns.c")));
+        EXPECT_TRUE(stdfs::exists(Project(row) / "GCC" / "CMakeLists.txt"));
+        EXPECT_FALSE(stdfs::exists(Project(row) / "GCC" / "CMakeLists.txt.in"));
+    }
+}
+
+// The GNU linker script and the CMake project of each row, against the row: the
+// same regions as the Keil and IAR files, the owned XOM regions, the BSP, and for
+// a non-secure image the secure images whose import libraries it links.
+TEST_F(TemplateTree, GccProjectsCarryTheirRows) {
+    Generate();
+    const std::uint32_t secureSramEnd = 0x20000000u + (config.sramNsba - 0x30000000u);
+    std::string libraries;
+    for (const Row& row : rows) {
+        if (row.secure && row.nscSize != 0) libraries += (libraries.empty() ? "" : " ") + row.name;
+    }
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const stdfs::path gcc = Project(row) / "GCC";
+        const std::string script = ReadBytes(gcc / (row.secure ? "secure.ld" : "nonsecure.ld"));
+        const auto ld = LdSymbols(script);
+        const std::string prefix = row.secure ? "S_" : "NS_";
+        EXPECT_EQ(ld.at(prefix + "ROM_BASE"), row.ro);
+        EXPECT_EQ(ld.at(prefix + "ROM_SIZE"), row.roSize);
+        EXPECT_EQ(ld.at(prefix + "RAM_BASE"), row.rw);
+        EXPECT_EQ(ld.at(prefix + "RAM_SIZE"), (row.secure ? secureSramEnd : 0x30018000u) - row.rw);
+        if (row.secure) {
+            EXPECT_EQ(std::make_pair(ld.at("S_NSC_BASE"), ld.at("S_NSC_SIZE")), std::make_pair(row.nsc, row.nscSize));
+        }
+        std::vector<std::string> memory, sections;
+        std::string owned;
+        for (int k = 0; k < 4; ++k) {
+            if (!((row.xomMask >> k) & 1u)) continue;
+            const std::string n = std::to_string(k);
+            memory.push_back("XOM" + n + " (x) : ORIGIN = " + Hex8(XomBase(k)) + ", LENGTH = " + Hex8(XomSize(k)));
+            sections.push_back(".xom" + n + " : { *xom" + n + "_func.c.o*(.text .text.*) } > XOM" + n);
+            owned += (owned.empty() ? "" : " ") + n;
+        }
+        EXPECT_EQ(LinesBetween(script, "/* Execute-only memory owned by this image. */", "/* End of execute-only memory. */"), memory);
+        EXPECT_EQ(LinesBetween(script, "/* Execute-only code of this image. */", "/* End of execute-only code. */"), sections);
+
+        const auto sets = CMakeSets(ReadBytes(gcc / "CMakeLists.txt"));
+        EXPECT_EQ(sets.at("TZ_NAME"), row.name);
+        EXPECT_EQ(sets.at("TZ_XOM_REGIONS"), owned.empty() ? "\"\"" : owned);
+        const std::string bsp = sets.at("TZ_BSP");
+        ASSERT_GE(bsp.size(), 2u);
+        EXPECT_TRUE(stdfs::is_directory(Resolve(gcc, bsp.substr(1, bsp.size() - 2)) / "Library" / "Device" / "Quorvex"))
+            << bsp;
+        if (row.secure) {
+            EXPECT_EQ(HexNumber(sets.at("TZ_VENEER_BASE")), row.nsc);
+            EXPECT_EQ(sets.count("TZ_SECURE_LIBRARIES"), 0u);
+        } else {
+            EXPECT_EQ(sets.at("TZ_SECURE_LIBRARIES"), libraries);
+        }
     }
 }
 
@@ -469,6 +574,15 @@ TEST_F(TemplateTree, SecureScatterFileAndDebugSetUpCarryTheRow) {
             if (line.rfind("LOAD", 0) == 0 || line.rfind("RESET", 0) == 0) commands.push_back(line);
         }
         EXPECT_EQ(commands, expected);
+        // The GDB session of the GCC build: the same images, this one last.
+        std::vector<std::string> gdb{"file build/default/" + row.name + "/" + row.name + ".elf"};
+        for (const Row* next : Chain(row)) {
+            gdb.push_back("load build/default/" + next->name + "/" + next->name + ".elf");
+            gdb.push_back("add-symbol-file build/default/" + next->name + "/" + next->name + ".elf");
+        }
+        gdb.push_back("load");
+        EXPECT_EQ(LinesBetween(ReadBytes(Project(row) / "GCC" / "debug.gdb"), "# Images of the session.", "# End of images."),
+                  gdb);
     }
 }
 
@@ -773,6 +887,12 @@ TEST_F(TemplateTree, WorkspacesListEveryProjectOnceSecureFirst) {
     for (const XmlElement* m : eww.root.at("batchBuild/batchDefinition")->all("member")) batch.push_back(m->textAt("project"));
     EXPECT_EQ(batch, order);
     for (const std::string& path : keil) EXPECT_TRUE(stdfs::exists(Resolve(Out(), path))) << path;
+    std::vector<std::string> cmake;
+    for (const std::string& name : order) cmake.push_back("add_subdirectory(" + name + "/GCC " + name + ")");
+    EXPECT_EQ(CMakeListedProjects(ReadBytes(Out() / "CMakeLists.txt")), cmake);
+    for (const char* file : {"CMakePresets.json", "arm-none-eabi-gcc.cmake"}) {
+        EXPECT_EQ(ReadBytes(Out() / file), ReadBytes(kSource / "workspace" / "ZQD" / file)) << file;
+    }
 }
 
 TEST_F(TemplateTree, ImportingEachGeneratedProjectGivesBackItsRow) {
@@ -849,6 +969,16 @@ TEST_F(TemplateTree, RegenerationKeepsTheDevelopersEditsAndLandsNewValues) {
     ReplaceInFile(Project(app) / "main_SecApp.c", "int main(void)\n", service + "int main(void)\n");
     const stdfs::path header = Project(app) / "nsclib" / "SecApp_nsc.h";
     ReplaceInFile(header, "#ifdef __cplusplus\n}", "int32_t Extra_NscEntry(void);\n\n#ifdef __cplusplus\n}");
+    // The developer's own sources, folders, definitions and options for the GCC build,
+    // and a line of their own in the tree's CMake list.
+    const std::string gccEdits =
+        "target_sources(${TZ_IMAGE} PRIVATE ../user/driver.c)\n"
+        "target_include_directories(${TZ_IMAGE} PRIVATE ../user/inc)\n"
+        "target_compile_definitions(${TZ_IMAGE} PRIVATE USE_UART=1)\n"
+        "target_compile_options(${TZ_IMAGE} PRIVATE -Wshadow)\n";
+    const stdfs::path gccList = Project(app) / "GCC" / "CMakeLists.txt";
+    std::ofstream(gccList, std::ios::app) << gccEdits;
+    ReplaceInFile(Out() / "CMakeLists.txt", "# Velmora: projects", "add_subdirectory(user_lib)\n# Velmora: projects");
     ReplaceInFile(Out() / "TrustZone.eww", "    </batchBuild>",
                   "        <batchDefinition>\n            <name>Release</name>\n            <member>\n"
                   "                <project>NsApp</project>\n                <configuration>Release</configuration>\n"
@@ -880,6 +1010,14 @@ TEST_F(TemplateTree, RegenerationKeepsTheDevelopersEditsAndLandsNewValues) {
     const std::vector<std::string> iarIncludes = IarOption(ewp.root, "CCIncludePath2");
     EXPECT_EQ(std::count(iarIncludes.begin(), iarIncludes.end(), "$PROJ_DIR$\\..\\user\\inc"), 1);
     EXPECT_EQ(IcfSymbols(ReadBytes(Project(app) / "IAR" / "secure.icf")).at("__S_ROM_end"), app.ro + 0x8000u - 1);
+    EXPECT_EQ(LdSymbols(ReadBytes(Project(app) / "GCC" / "secure.ld")).at("S_ROM_SIZE"), 0x8000u);
+    const std::string gcc = ReadBytes(gccList);
+    EXPECT_EQ(gcc.substr(gcc.size() - gccEdits.size()), gccEdits);
+    EXPECT_EQ(CMakeSets(gcc).at("TZ_NAME"), "SecApp");
+    EXPECT_FALSE(stdfs::exists(Project(app) / "GCC" / "CMakeLists.txt.in"));
+    const std::string top = ReadBytes(Out() / "CMakeLists.txt");
+    EXPECT_TRUE(Contains(top, "add_subdirectory(user_lib)\n# Velmora: projects\n")) << top;
+    EXPECT_EQ(CMakeListedProjects(top).size(), rows.size());
 
     EXPECT_TRUE(Contains(main, service)) << main;
     EXPECT_TRUE(Contains(main, "int32_t SecApp_NscEntry(")) << main;
@@ -898,6 +1036,8 @@ TEST_F(TemplateTree, RegenerationKeepsTheDevelopersEditsAndLandsNewValues) {
     const std::string ini = ReadBytes(keil / "Debug.ini");
     EXPECT_FALSE(Contains(ini, "NsApp")) << ini;
     EXPECT_TRUE(Contains(ini, "LOAD \".\\Objects\\SecApp.axf\" incremental")) << ini;
+    EXPECT_EQ(LinesBetween(ReadBytes(Project(app) / "GCC" / "debug.gdb"), "# Images of the session.", "# End of images."),
+              (std::vector<std::string>{"file build/default/SecApp/SecApp.elf", "load"}));
     const XmlDocument debug = ParseFile(Project(app) / "IAR" / "SecApp.ewd");
     EXPECT_EQ(IarOptionText(debug.root, "OCImagesUse1"), "0");
     EXPECT_EQ(IarOptionText(debug.root, "OCImagesPath1"), "");
@@ -925,14 +1065,25 @@ TEST_F(TemplateTree, SecureProjectAddedLaterIsListedBeforeTheNonSecureOnes) {
         EXPECT_EQ(iar[i], "$WS_DIR$\\" + name + "\\IAR\\" + name + ".ewp");
     }
     EXPECT_EQ(keil[secure.size() - 1], ".\\SecLate\\KEIL\\SecLate.uvprojx");
+    const std::vector<std::string> cmake = CMakeListedProjects(ReadBytes(Out() / "CMakeLists.txt"));
+    ASSERT_EQ(cmake.size(), rows.size());
+    EXPECT_EQ(cmake[secure.size() - 1], "add_subdirectory(SecLate/GCC SecLate)");
+    for (std::size_t i = secure.size(); i < cmake.size(); ++i) {
+        const std::string name = cmake[i].substr(17, cmake[i].find('/') - 17);
+        ASSERT_NE(Find(name), nullptr) << cmake[i];
+        EXPECT_FALSE(Find(name)->secure) << cmake[i];
+    }
 }
 
-// The veneer region each secure image links to: the scatter file's and the icf's.
+// The veneer region each secure image links to: the scatter file's, the icf's and
+// the GNU linker script's.
 std::vector<std::pair<std::uint32_t, std::uint32_t>> VeneerRegions(const stdfs::path& project) {
     const auto defines = Defines(ReadBytes(project / "KEIL" / "secure.sct"));
     const auto symbols = IcfSymbols(ReadBytes(project / "IAR" / "secure.icf"));
+    const auto ld = LdSymbols(ReadBytes(project / "GCC" / "secure.ld"));
     return {{HexNumber(defines.at("S_NSC_BASE")), HexNumber(defines.at("S_NSC_SIZE"))},
-            {symbols.at("__NSC_start"), symbols.at("__NSC_end") - symbols.at("__NSC_start") + 1}};
+            {symbols.at("__NSC_start"), symbols.at("__NSC_end") - symbols.at("__NSC_start") + 1},
+            {ld.at("S_NSC_BASE"), ld.at("S_NSC_SIZE")}};
 }
 
 // The warning a secure image gets when IAR's three extra images cannot hold its
@@ -1047,6 +1198,26 @@ TEST_F(TemplateTree, ConfigurationsAScriptCannotServeWellEndWithTheirWarning) {
         ASSERT_FALSE(ui.messages.empty());
         EXPECT_EQ(ui.messages.back().text, L"Trust Zone Template created with warnings:\n\n" + Utf8ToWide(c.warning));
     }
+}
+
+// The GNU linker script's stack and heap count for the warning too: a template whose
+// script alone reserves more than a data region holds gets the warning with its size.
+TEST_F(TemplateTree, GnuLinkerScriptReservationCountsForTheDataRoomWarning) {
+    const stdfs::path script = dir.path() / "ZQD" / "Secure" / "GCC" / "secure.ld";
+    ReplaceInFile(script, "STACK_SIZE = 0x00000800;", "STACK_SIZE = 0x00004000;");
+    const auto ld = LdSymbols(ReadBytes(script));
+    const std::uint32_t reserved = ld.at("STACK_SIZE") + ld.at("HEAP_SIZE") + 8u;
+    const std::uint32_t secureEnd = 0x20000000u + (config.sramNsba - 0x30000000u);
+    std::vector<std::wstring> expected;
+    for (const Row& row : rows) {
+        if (row.secure && secureEnd - row.rw < reserved) {
+            expected.push_back(Utf8ToWide(row.name + ": the data region at " + Hex8(row.rw) + " holds " +
+                                          Hex8(secureEnd - row.rw) + " bytes, less than the " + Hex8(reserved) +
+                                          " bytes the linker files reserve for stack and heap"));
+        }
+    }
+    ASSERT_FALSE(expected.empty()) << "the rich configuration must have a secure data region below the reservation";
+    EXPECT_EQ(GenerateWith(GenerationOutcome::CompletedWithWarnings).warnings, expected);
 }
 
 // A BSP provides a flash algorithm (Keil) and a flash loader (IAR) as files at fixed

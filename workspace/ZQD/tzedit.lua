@@ -149,10 +149,25 @@ local function define_number(s, name)
   return v and tonumber(v)
 end
 
--- The number of "define symbol NAME = 0x...;" in an IAR linker configuration, or nil.
-local function icf_number(s, name)
-  local v = s:match("define%s+symbol%s+" .. name .. "%s*=%s*(0[xX]%x+)")
+-- How a linker file assigns a number to a symbol: IAR's "define symbol NAME = 0x...;"
+-- and GNU ld's "NAME = 0x...;" at the start of a line.
+local ICF_SYMBOL = "define%s+symbol%s+"
+local LD_SYMBOL = "\n[ \t]*"
+
+-- The number assigned to NAME in a linker file of that kind, or nil.
+local function assigned_number(s, lead, name)
+  local v = s:match(lead .. name .. "%s*=%s*(0[xX]%x+)")
   return v and tonumber(v)
+end
+local function icf_number(s, name) return assigned_number(s, ICF_SYMBOL, name) end
+local function ld_number(s, name) return assigned_number(s, LD_SYMBOL, name) end
+
+-- Sets the number assigned to NAME in the linker file s (read from path); a
+-- missing assignment is warned of and changes nothing.
+local function set_assigned(s, lead, name, value, path)
+  local r, n = s:gsub("(" .. lead .. name .. "%s*=%s*)0[xX]%x+", "%1" .. HX(value), 1)
+  if n == 0 then warn("no symbol " .. name .. " in " .. path) end
+  return r
 end
 
 local function is_absolute(p)
@@ -442,6 +457,19 @@ local function xom_icf_lines(xoms)
   end)
 end
 
+-- GNU ld: a memory region per owned XOM region, and an output section that takes
+-- only the code of the region's own object (CMake names it xomK_func.c.o, or .obj).
+local function xom_ld_memory_lines(xoms)
+  return lines_per_region(xoms, function(x)
+    return { "XOM" .. x.k .. " (x) : ORIGIN = " .. HX(x.base) .. ", LENGTH = " .. HX(x.size) }
+  end)
+end
+local function xom_ld_section_lines(xoms)
+  return lines_per_region(xoms, function(x)
+    return { ".xom" .. x.k .. " : { *xom" .. x.k .. "_func.c.o*(.text .text.*) } > XOM" .. x.k }
+  end)
+end
+
 -- A second generation leaves fresh template copies beside the project-named
 -- files it keeps; they are not part of the project, so they go.
 local function remove_leftover(template_path, project_path)
@@ -464,41 +492,44 @@ local function remove_template_copies(dir, base, prj, template_main, main)
   remove_leftover(join(dir, template_main), main)
 end
 
--- Adds entry (text of one element, no indentation) to a workspace list unless
--- is_listed finds it; secure entries go after the last secure entry, others last.
-local function add_to_workspace(path, item_pattern, is_same, is_secure_item, entry, secure, close_tag)
+-- Adds w.entry (the text of one item, no indentation) to the list of the workspace
+-- at path unless an item there names w.path; secure entries go before the first
+-- non-secure item, others last. The list holds the items matching w.items between
+-- the line holding w.first (the start of the file when there is none) and w.close.
+local function add_to_workspace(path, w, secure)
   local s = read_required(path)
   if not s then return end
+  local first = 1
+  if w.first then
+    local _, b = s:find(w.first, 1, true)
+    first = b and (s:find("\n", b, true) or #s) + 1
+  end
+  local close = first and s:find("[ \t]*" .. pesc(w.close), first)
+  if not close then
+    fail("Unable to write " .. path .. ": no " .. (first and w.close or w.first) .. " in it to add the project " ..
+         (first and "before" or "after"))
+    return
+  end
   local items = {}
-  local pos = 1
+  local pos = first
   while true do
-    local a, b = s:find(item_pattern, pos)
-    if not a then break end
+    local a, b = s:find(w.items, pos)
+    if not a or a >= close then break end
     items[#items + 1] = { a = a, b = b, text = s:sub(a, b) }
     pos = b + 1
   end
   for _, it in ipairs(items) do
-    if is_same(it.text) then return end
+    if (w.listed(it.text) or ""):lower() == w.path:lower() then return end
   end
-  local eol = eol_of(s)
-  local at
-  if secure then
-    for _, it in ipairs(items) do
-      if not is_secure_item(it.text) then at = it.a break end
+  local at = close
+  for _, it in ipairs(secure and items or {}) do
+    if not w.is_secure(it.text) then
+      at = it.a
+      while at > 1 and s:sub(at - 1, at - 1) ~= "\n" do at = at - 1 end
+      break
     end
   end
-  if at then
-    local ls = at
-    while ls > 1 and s:sub(ls - 1, ls - 1) ~= "\n" do ls = ls - 1 end
-    at = ls
-  else
-    at = s:find("[ \t]*" .. pesc(close_tag), 1)
-    if not at then
-      fail("Unable to write " .. path .. ": no " .. close_tag .. " in it to add the project before")
-      return
-    end
-  end
-  local text = entry:gsub("\n", eol) .. eol
+  local text = w.entry:gsub("\n", eol_of(s)) .. eol_of(s)
   writeall(path, s:sub(1, at - 1) .. text .. s:sub(at))
 end
 
@@ -575,23 +606,43 @@ local function update_iar_batch(path)
   writeall(path, r)
 end
 
--- Lists the project in both workspaces, each once; secure projects go before
--- the non-secure ones so that they build first.
+-- The folder of a project that a line add_subdirectory(P/GCC P) of the CMake list adds.
+local function cmake_listed(text)
+  return text:match("add_subdirectory%(%s*\"?([^%s\")]+)")
+end
+
+-- A secure project's CMakeLists.txt compiles with -mcmse; one that cannot be read
+-- counts as secure, so its line keeps its place.
+local function cmake_item_secure(text)
+  local folder = cmake_listed(text)
+  local s = folder and readall(join(fpath, (folder:gsub("/", SEP)), "CMakeLists.txt"))
+  if not s then return true end
+  return s:find("-mcmse", 1, true) ~= nil
+end
+
+-- Lists the project in the workspaces and in the CMake list of the output folder,
+-- each once; secure projects go before the non-secure ones so that they build first.
 local function add_to_workspaces(name, secure)
+  local project_item = "[ \t]*<project>.-</project>[ \t]*\r?\n"
+  local keil = ".\\" .. name .. "\\KEIL\\" .. name .. ".uvprojx"
+  local iar = "$WS_DIR$\\" .. name .. "\\IAR\\" .. name .. ".ewp"
   local lists = {
-    { file = "TrustZone.uvmpw", tag = "PathAndName", path = ".\\" .. name .. "\\KEIL\\" .. name .. ".uvprojx",
-      is_secure = keil_item_secure, entry = keil_workspace_entry(name), close = "</ProjectWorkspace>",
-      after = mark_first_active },
-    { file = "TrustZone.eww", tag = "path", path = "$WS_DIR$\\" .. name .. "\\IAR\\" .. name .. ".ewp",
-      is_secure = iar_item_secure, close = "<batchBuild", after = update_iar_batch },
+    { file = "TrustZone.uvmpw", items = project_item, close = "</ProjectWorkspace>", path = keil,
+      listed = function(text) return text:match("<PathAndName>(.-)</PathAndName>") end,
+      is_secure = keil_item_secure, entry = keil_workspace_entry(name), after = mark_first_active },
+    { file = "TrustZone.eww", items = project_item, close = "<batchBuild", path = iar,
+      listed = function(text) return text:match("<path>(.-)</path>") end,
+      is_secure = iar_item_secure, entry = "    <project>\n        <path>" .. iar .. "</path>\n    </project>",
+      after = update_iar_batch },
+    { file = "CMakeLists.txt", items = "[ \t]*add_subdirectory%([^)]*%)[^\n]*\n",
+      first = "# Velmora: projects", close = "# Velmora: end of projects", path = name .. "/GCC",
+      listed = cmake_listed, is_secure = cmake_item_secure,
+      entry = "add_subdirectory(" .. name .. "/GCC " .. name .. ")" },
   }
-  lists[2].entry = "    <project>\n        <path>" .. lists[2].path .. "</path>\n    </project>"
   for _, w in ipairs(lists) do
     local path = join(fpath, w.file)
-    add_to_workspace(path, "[ \t]*<project>.-</project>[ \t]*\r?\n", function(text)
-      return (text:match("<" .. w.tag .. ">(.-)</" .. w.tag .. ">") or ""):lower() == w.path:lower()
-    end, w.is_secure, w.entry, secure, w.close)
-    w.after(path)
+    add_to_workspace(path, w, secure)
+    if w.after then w.after(path) end
   end
 end
 
@@ -687,6 +738,98 @@ local function check_data_room(prj, rw, size, reserved)
   end
 end
 
+-- Fills the GNU linker script at path: the numbers of values (an array of
+-- { name, value }) and the owned XOM regions. Returns the bytes it reserves for
+-- stack, heap and seal (nil when it names none).
+local function fill_ld_script(path, values, xoms, seal)
+  local s = read_required(path)
+  if not s then return nil end
+  for _, v in ipairs(values) do s = set_assigned(s, LD_SYMBOL, v[1], v[2], path) end
+  s = replace_lines_between(s, "/* Execute-only memory owned by this image. */",
+    "/* End of execute-only memory. */", xom_ld_memory_lines(xoms))
+  s = replace_lines_between(s, "/* Execute-only code of this image. */", "/* End of execute-only code. */",
+    xom_ld_section_lines(xoms))
+  writeall(path, s)
+  return reserved_data(s, ld_number, "STACK_SIZE", "HEAP_SIZE", seal)
+end
+
+------------------------------------------------------------------------------
+-- GCC and CMake
+------------------------------------------------------------------------------
+
+-- A path inside a quoted CMake argument: forward slashes, and the characters that
+-- would end the argument or expand a variable escaped.
+local function cmake_quoted(p)
+  return "\"" .. p:gsub("\\", "/"):gsub("[\"$]", "\\%0") .. "\""
+end
+
+-- The BSP folder as seen from a GCC folder, which lies as deep as the KEIL and
+-- IAR folders, without the closing separator.
+local function bsp_ref_cmake()
+  local r = bsp_ref():gsub("\\", "/")
+  if #r > 1 then r = r:gsub("/$", "") end
+  return r
+end
+
+-- The lines of s between the line holding begin_text and the line holding
+-- end_text, without their line ends; nil unless both are there in that order.
+local function lines_between(s, begin_text, end_text)
+  local _, b = s:find(begin_text, 1, true)
+  local c = b and s:find(end_text, b + 1, true)
+  local body = c and s:find("\n", b, true)
+  if not body or body > c then return nil end
+  local lines = {}
+  for line in s:sub(body + 1, c - 1):gmatch("([^\n]*)\n") do lines[#lines + 1] = line:gsub("\r$", "") end
+  return lines
+end
+
+-- Gives each "set(NAME ...)" line of lines the value of values (an array of
+-- { name, value } with value as CMake text); a missing one is warned of.
+local function set_cmake_values(lines, values, path)
+  for _, v in ipairs(values) do
+    local found = false
+    for i, line in ipairs(lines) do
+      local ind = line:match("^([ \t]*)set%(" .. v[1] .. "[ \t)]")
+      if ind then
+        lines[i] = ind .. "set(" .. v[1] .. " " .. v[2] .. ")"
+        found = true
+        break
+      end
+    end
+    if not found then warn("no set(" .. v[1] .. ") in " .. path) end
+  end
+  return lines
+end
+
+local CMAKE_BEGIN, CMAKE_END = "# Velmora: begin", "# Velmora: end"
+
+-- The CMakeLists.txt of a project's GCC folder. The lines between the two Velmora
+-- marks are the script's: they come from the template's fresh copy (on a first
+-- run, from the file itself), with values in their set() lines. Every other line,
+-- the developer's sources, folders, definitions and options, stays as it was.
+local function fill_cmake_project(dir, values)
+  local gcc = join(dir, "GCC")
+  local path, template = join(gcc, "CMakeLists.txt"), join(gcc, "CMakeLists.txt.in")
+  local s = read_required(path)
+  if not s then return end
+  local block = lines_between(readall(template) or "", CMAKE_BEGIN, CMAKE_END) or
+                lines_between(s, CMAKE_BEGIN, CMAKE_END)
+  if block then
+    s = replace_lines_between(s, CMAKE_BEGIN, CMAKE_END, set_cmake_values(block, values, path))
+    writeall(path, s)
+  else
+    warn("no block \"" .. CMAKE_BEGIN .. "\" ... \"" .. CMAKE_END .. "\" in " .. path .. "; left as it is")
+  end
+  remove_leftover(template, path)
+end
+
+-- The set() value of the XOM regions a project owns: their digits, in order.
+local function cmake_xom_list(xoms)
+  local t = {}
+  for _, x in ipairs(xoms) do t[#t + 1] = tostring(x.k) end
+  return #t > 0 and table.concat(t, " ") or "\"\""
+end
+
 -- The settings of a uVision target that carry the project's row: name, software
 -- model, IROM1 (code), IROM2 (the NSC region, or 0/0), IRAM1 (data), and the
 -- linker's own scatter file with the code and data bases; misc rewrites the
@@ -758,4 +901,11 @@ return {
   remove_template_copies = remove_template_copies,
   add_to_workspaces = add_to_workspaces,
   set_uvision_target = set_uvision_target,
+  fill_ld_script = fill_ld_script,
+  fill_cmake_project = fill_cmake_project,
+  cmake_quoted = cmake_quoted,
+  bsp_ref_cmake = bsp_ref_cmake,
+  cmake_xom_list = cmake_xom_list,
+  ICF_SYMBOL = ICF_SYMBOL,
+  set_assigned = set_assigned,
 }

@@ -33,7 +33,8 @@ void Default_Handler(void);
   #define STACK_TOP ((VectorEntry)(&__StackTop))
   #define STACK_LIMIT ((uint32_t)(&__StackLimit))
   #define VECTOR_SECTION __attribute__((section(".vectors"), used))
-  #define START_C() (void)main()
+  static void StartC(void);
+  #define START_C() StartC()
 #endif
 
 /* Handlers an application does not define fall back to Default_Handler. */
@@ -88,6 +89,34 @@ void Reset_Handler(void)
     for (;;) {
     }
 }
+
+#if !defined(__ICCARM__) && !defined(__ARMCC_VERSION)
+/* The GNU linker script names the initial data (its copy in flash and its place in
+   SRAM), the zeroed data and the constructors; GCC's own start files are not linked,
+   so this is the whole C run-time start. */
+extern uint32_t __data_load__[], __data_start__[], __data_end__[];
+extern uint32_t __bss_start__[], __bss_end__[];
+extern void (*__init_array_start[])(void);
+extern void (*__init_array_end[])(void);
+
+static void StartC(void)
+{
+    const uint32_t *from = __data_load__;
+    uint32_t *to;
+    void (**constructor)(void);
+
+    for (to = __data_start__; to < __data_end__; to++) {
+        *to = *from++;
+    }
+    for (to = __bss_start__; to < __bss_end__; to++) {
+        *to = 0U;
+    }
+    for (constructor = __init_array_start; constructor < __init_array_end; constructor++) {
+        (*constructor)();
+    }
+    (void)main();
+}
+#endif
 
 void Default_Handler(void)
 {
