@@ -87,10 +87,24 @@ TEST_F(GeneratedDocumentsTest, ReadmeDescribesTheTree) {
 }
 
 TEST_F(GeneratedDocumentsTest, NamesAreEscapedForMarkdown) {
-    AddProjectRow(config.projects, L"A|B_*", 0, 0, 0x2000, 0x20000000, 0x3F000, 0x800, 0, L"", L"");
-    ASSERT_EQ(Generate().outcome, GenerationOutcome::Completed);
-    const std::string readme = Readme();
-    EXPECT_TRUE(Has(readme, "| A\\|B\\_\\* | secure | `A\\|B_*/KEIL/A\\|B_*.uvprojx` |"));
+    struct {
+        const wchar_t* name;
+        const char* row;
+        bool windowsFileName;  // '|' and '*' cannot name a folder on Windows
+    } const cases[] = {
+        {L"A_B_1", "| A\\_B\\_1 | secure | `A_B_1/KEIL/A_B_1.uvprojx` |", true},
+        {L"A|B_*", "| A\\|B\\_\\* | secure | `A\\|B_*/KEIL/A\\|B_*.uvprojx` |", false},
+    };
+    for (const auto& c : cases) {
+#ifdef _WIN32
+        if (!c.windowsFileName) continue;
+#endif
+        config.projects.rows.clear();
+        stdfs::remove_all(dir.file("out"));
+        AddProjectRow(config.projects, c.name, 0, 0, 0x2000, 0x20000000, 0x3F000, 0x800, 0, L"", L"");
+        ASSERT_EQ(Generate().outcome, GenerationOutcome::Completed) << c.row;
+        EXPECT_TRUE(Has(Readme(), c.row)) << c.row;
+    }
 }
 
 TEST_F(GeneratedDocumentsTest, OursAreReplacedTheUsersAreKept) {
