@@ -977,7 +977,7 @@ TEST_F(TemplateTree, RegenerationKeepsTheDevelopersEditsAndLandsNewValues) {
         "target_compile_definitions(${TZ_IMAGE} PRIVATE USE_UART=1)\n"
         "target_compile_options(${TZ_IMAGE} PRIVATE -Wshadow)\n";
     const stdfs::path gccList = Project(app) / "GCC" / "CMakeLists.txt";
-    std::ofstream(gccList, std::ios::app) << gccEdits;
+    std::ofstream(gccList, std::ios::app | std::ios::binary) << gccEdits;
     ReplaceInFile(Out() / "CMakeLists.txt", "# Velmora: projects", "add_subdirectory(user_lib)\n# Velmora: projects");
     ReplaceInFile(Out() / "TrustZone.eww", "    </batchBuild>",
                   "        <batchDefinition>\n            <name>Release</name>\n            <member>\n"
