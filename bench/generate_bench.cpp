@@ -1,28 +1,30 @@
 // velmora-bench [WORKING_FOLDER]
 //
-// Times "Create Template" for 10 projects (5 secure, 5 non-secure, all four XOM
-// regions owned) against its floor: the same file work done with plain library
-// calls and no traces, plus the same scripts run with the same globals in bare
-// Lua states. WORKING_FOLDER supplies ZQD, tes.lua and tens.lua (for example the
-// bundled workspace); without it a synthetic tree and scripts are made.
+// Times "Create Template" with the scripts of WORKING_FOLDER (default: ./workspace,
+// the bundled one) for 10 and for 40 projects, half secure and half non-secure, the
+// four XOM regions owned, against `cp -r` of the tree each run produced: both in
+// one run, in alternating order, best of several. It also times the import of a
+// 5 MB Keil project (a generated one with a large source tree added) and the
+// validation the dialog's status line runs after every edit.
 //
-// It also times the validation of the same configuration, as the dialog's status
-// line runs it after every edit: best of many runs, with the real BSP folder
-// queries and with a query answered from memory.
+// The disk's speed varies from minute to minute: run it in a tmpfs folder, and send
+// the copy traces away:
 //
-// The copy traces go to standard output and the results to standard error, so
-// run it as: velmora-bench workspace >/dev/null
+//     TMPDIR=/dev/shm velmora-bench workspace >/dev/null
+//
+// The results go to standard error.
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include <lua.hpp>
-
+#include "generate/ImportKeilProject.h"
 #include "generate/TemplateGenerator.h"
 #include "model/PartitionConfig.h"
 #include "model/PeripheralTable.h"
@@ -33,101 +35,76 @@ namespace {
 
 namespace stdfs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-using velmora::ScriptGlobal;
 
-constexpr int kRounds = 5;
+constexpr int kRounds = 7;
+constexpr int kImportRounds = 5;
+constexpr std::size_t kLargeProjectBytes = 5u << 20;
+
+double Seconds(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double Best(const std::vector<double>& times) { return *std::min_element(times.begin(), times.end()); }
 
 // --- Working folder ----------------------------------------------------------------
 
-void WriteText(const stdfs::path& path, const std::string& text) {
-    stdfs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string Filler(const std::string& name) {
-    std::string text;
-    for (int line = 0; line < 400; ++line)
-        text += name + " line " + std::to_string(line) + " @VALUE@\n";
-    return text;
-}
-
-// A script that edits the main file the way the shipped ones do: read, substitute, write.
-const char* const kSyntheticScript = R"lua(
-local f = assert(io.open(fmain, "rb")); local s = f:read("*a"); f:close()
-s = s:gsub("@VALUE@", string.format("0x%08X", ro))
-f = assert(io.open(fmain, "wb")); f:write(s); f:close()
-)lua";
-
-void WriteSyntheticTemplates(const stdfs::path& root) {
-    const char* const files[] = {"Secure/KEIL/Secure.uvprojx",
-                                 "Secure/KEIL/Secure.uvoptx",
-                                 "Secure/KEIL/secure.sct",
-                                 "Secure/IAR/Secure.eww",
-                                 "Secure/IAR/Secure.ewd",
-                                 "Secure/IAR/Secure.ewp",
-                                 "Secure/main.c",
-                                 "Nonsecure/KEIL/Nonsecure.uvprojx",
-                                 "Nonsecure/KEIL/Nonsecure.uvoptx",
-                                 "Nonsecure/IAR/Nonsecure.eww",
-                                 "Nonsecure/IAR/Nonsecure.ewd",
-                                 "Nonsecure/IAR/Nonsecure.ewp",
-                                 "Nonsecure/main_ns.c",
-                                 "partition_V6048.h",
-                                 "xom/xom_func.c",
-                                 "xom/xom_func.h",
-                                 "TrustZone.uvmpw",
-                                 "TrustZone.eww"};
-    for (const char* file : files) WriteText(root / "ZQD" / file, Filler(file));
-    WriteText(root / "tes.lua", kSyntheticScript);
-    WriteText(root / "tens.lua", kSyntheticScript);
-}
-
-// Returns false when the source lacks the template tree or the scripts.
 bool CopyWorkingFolder(const stdfs::path& source, const stdfs::path& root) {
-    for (const char* needed : {"ZQD", "tes.lua", "tens.lua"}) {
-        if (!stdfs::exists(source / needed)) return false;
+    for (const char* needed : {"ZQD", "tes.lua", "tens.lua", "ldp.lua"}) {
+        if (!stdfs::exists(source / needed)) {
+            std::fprintf(stderr, "%s has no %s\n", source.string().c_str(), needed);
+            return false;
+        }
     }
     stdfs::copy(source / "ZQD", root / "ZQD", stdfs::copy_options::recursive);
-    stdfs::copy_file(source / "tes.lua", root / "tes.lua");
-    stdfs::copy_file(source / "tens.lua", root / "tens.lua");
+    for (const char* script : {"tes.lua", "tens.lua", "ldp.lua"})
+        stdfs::copy_file(source / script, root / script);
+    for (const char* folder : {"Library/Device/Quorvex/V6048", "Library/CMSIS", "Library/StdDriver"})
+        stdfs::create_directories(root / "BSP" / folder);
     return true;
-}
-
-void MakeBspFolder(const stdfs::path& bsp) {
-    for (const char* folder :
-         {"Library/Device/Quorvex/V6048", "Library/CMSIS", "Library/StdDriver"}) {
-        stdfs::create_directories(bsp / folder);
-    }
 }
 
 // --- Configuration -------------------------------------------------------------------
 
-// Passes validation: secure code at 0x6000 steps with NSC at the top of the secure
-// flash, non-secure code above the boundary, XOM0/1 secure and XOM2/3 non-secure.
-velmora::PartitionConfig BenchConfiguration(const std::wstring& bsp) {
+constexpr std::uint32_t kNsba = 0x10040000;
+constexpr std::uint32_t kSecureCodeEnd = 0x34000;  // the NSC areas lie above, side by side
+constexpr std::uint32_t kSramNsba = 0x30008000;
+constexpr std::uint32_t kSramSize = 0x8000;
+
+std::uint32_t Stride(std::uint32_t room, unsigned count, std::uint32_t granule) {
+    return room / count / granule * granule;
+}
+
+// Passes validation for an even count of projects: each side's code and data spread
+// evenly over its flash and SRAM, XOM0/1 owned by the first two secure projects and
+// XOM2/3 by the first two non-secure ones, the first secure project booting the
+// first non-secure one.
+velmora::PartitionConfig BenchConfiguration(const std::wstring& bsp, unsigned projects) {
     velmora::PartitionConfig config;
     config.bspPath = bsp;
-    config.nsba = 0x10040000;
-    config.sramNsba = 0x30008000;
+    config.nsba = kNsba;
+    config.sramNsba = kSramNsba;
     for (velmora::PeripheralEntry& p : config.peripherals)
         p.state = velmora::IsAlwaysSecure(p.name) ? 0 : 1;
-    const unsigned secureXom[] = {0b0001, 0b0010, 0, 0, 0};
-    const unsigned nonSecureXom[] = {0b0100, 0b1000, 0, 0, 0};
-    for (unsigned i = 0; i < 5; ++i) {
-        velmora::AddProjectRow(config.projects, L"Secure" + std::to_wstring(i), 0, i * 0x6000,
-                               0x4000, 0x20000000 + i * 0x1000, 0x3A000 + i * 0x1000, 0x800,
-                               secureXom[i], i == 0 ? L"NonSecure0" : L"", L"");
+    const unsigned perSide = projects / 2;
+    const std::uint32_t code = Stride(kSecureCodeEnd, perSide, 0x800);
+    const std::uint32_t data = Stride(kSramSize, perSide, 0x400);
+    const std::uint32_t codeSize = code - 0x800;
+    for (unsigned i = 0; i < perSide; ++i) {
+        const unsigned xom = i < 2 ? 1u << i : 0;
+        velmora::AddProjectRow(config.projects, L"Secure" + std::to_wstring(i), 0, i * code,
+                               codeSize, 0x20000000 + i * data, kSecureCodeEnd + i * 0x800, 0x800,
+                               xom, i == 0 ? L"NonSecure0" : L"", L"");
     }
-    for (unsigned i = 0; i < 5; ++i) {
+    for (unsigned i = 0; i < perSide; ++i) {
+        const unsigned xom = i < 2 ? 4u << i : 0;
         velmora::AddProjectRow(config.projects, L"NonSecure" + std::to_wstring(i), 1,
-                               0x10040000 + i * 0x6000, 0x4000, 0x30008000 + i * 0x1000, 0, 0,
-                               nonSecureXom[i], L"", L"");
+                               kNsba + i * code, codeSize, kSramNsba + i * data, 0, 0, xom, L"", L"");
     }
+    // Each region at the top of its owner's stride, above the owner's code.
     const wchar_t* owners[] = {L"Secure0", L"Secure1", L"NonSecure0", L"NonSecure1"};
-    const std::uint32_t bases[] = {0x20000, 0x22000, 0x10070000, 0x10072000};
-    for (int k = 0; k < 4; ++k) {
-        velmora::SetXomRow(config.xomRegions, k, bases[k], 0x800, owners[k]);
-    }
+    const std::uint32_t bases[] = {code - 0x800, 2 * code - 0x800, kNsba + code - 0x800,
+                                   kNsba + 2 * code - 0x800};
+    for (int k = 0; k < 4; ++k) velmora::SetXomRow(config.xomRegions, k, bases[k], 0x800, owners[k]);
     return config;
 }
 
@@ -152,121 +129,110 @@ public:
     std::vector<std::wstring> messages;
 };
 
-struct RecordedRun {
-    std::wstring script;
-    std::vector<ScriptGlobal> globals;
-};
-
-class RunRecorder : public velmora::ScriptTrace {
-public:
-    void scriptLoaded(const std::wstring& fileName) override { runs.push_back({fileName, {}}); }
-    void globalSet(const ScriptGlobal& global) override { runs.back().globals.push_back(global); }
-    std::vector<RecordedRun> runs;
-};
-
-double Seconds(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
+bool Succeeded(velmora::GenerationOutcome outcome) {
+    return outcome == velmora::GenerationOutcome::Completed ||
+           outcome == velmora::GenerationOutcome::CompletedWithWarnings;
 }
 
-struct GenerationTiming {
-    double seconds = 0;
-    bool completed = false;
-    std::vector<RecordedRun> runs;
-};
-
-GenerationTiming TimeGeneration(velmora::PartitionConfig config, const std::wstring& out) {
-    config.templatePath = out;
+// Seconds of one Create Template into the fresh folder out; a negative value when it
+// did not succeed (its messages are printed).
+double TimeGeneration(velmora::PartitionConfig config, const stdfs::path& out) {
+    config.templatePath = out.wstring();
     SilentFrontend frontend;
-    RunRecorder recorder;
-    velmora::TemplateGenerator generator(config, frontend, &recorder);
+    velmora::TemplateGenerator generator(config, frontend);
     const Clock::time_point start = Clock::now();
     const velmora::GenerationResult result = generator.CreateTemplate();
-    GenerationTiming timing{Seconds(start), result.outcome == velmora::GenerationOutcome::Completed,
-                            std::move(recorder.runs)};
-    if (!timing.completed) {
-        for (const std::wstring& text : frontend.messages) {
-            std::fprintf(stderr, "  %s\n", velmora::ToNarrow(text).c_str());
-        }
-    }
-    return timing;
+    const double seconds = Seconds(start);
+    if (Succeeded(result.outcome)) return seconds;
+    for (const std::wstring& text : frontend.messages)
+        std::fprintf(stderr, "  %s\n", velmora::ToNarrow(text).c_str());
+    return -1;
 }
 
-// --- The floor -----------------------------------------------------------------------
-
-std::wstring Rebased(const std::wstring& text, const std::wstring& from, const std::wstring& to) {
-    return text.compare(0, from.size(), from) == 0 ? to + text.substr(from.size()) : text;
-}
-
-// The same script with the same globals (paths moved to the floor's tree) in a bare state.
-void RunBare(const RecordedRun& run, const std::wstring& from, const std::wstring& to) {
-    lua_State* state = luaL_newstate();
-    luaL_openlibs(state);
-    if (luaL_loadfile(state, velmora::ToNarrow(run.script).c_str()) == 0) {
-        for (const ScriptGlobal& global : run.globals) {
-            if (global.kind == ScriptGlobal::Kind::Number) {
-                lua_pushnumber(state, static_cast<lua_Number>(global.number));
-            } else {
-                lua_pushstring(state, velmora::ToNarrow(Rebased(global.text, from, to)).c_str());
-            }
-            lua_setfield(state, LUA_GLOBALSINDEX, global.name.c_str());
-        }
-        if (lua_pcall(state, 0, 0, 0) != 0)
-            std::fprintf(stderr, "floor: %s\n", lua_tostring(state, -1));
-    }
-    lua_close(state);
-}
-
-std::wstring GlobalText(const RecordedRun& run, const char* name) {
-    for (const ScriptGlobal& global : run.globals) {
-        if (global.name == name) return global.text;
-    }
-    return {};
-}
-
-void RenameProjectFiles(const stdfs::path& project, const std::string& from, const std::string& to,
-                        const std::string& mainFile) {
-    for (const char* ext : {".uvprojx", ".uvoptx"})
-        stdfs::rename(project / "KEIL" / (from + ext), project / "KEIL" / (to + ext));
-    for (const char* ext : {".eww", ".ewd", ".ewp"})
-        stdfs::rename(project / "IAR" / (from + ext), project / "IAR" / (to + ext));
-    stdfs::rename(project / mainFile, project / ("main_" + to + ".c"));
-}
-
-void CopyXomFiles(const RecordedRun& run, const stdfs::path& project) {
-    for (const ScriptGlobal& global : run.globals) {
-        if (global.name.rfind("xombase", 0) != 0) continue;
-        const std::string k = global.name.substr(7);
-        for (const char* ext : {"c", "h"}) {
-            stdfs::copy_file(stdfs::path("ZQD") / "xom" / (std::string("xom_func.") + ext),
-                             project / ("xom" + k + "_func." + ext),
-                             stdfs::copy_options::overwrite_existing);
-        }
-    }
-}
-
-double TimeFloor(const std::vector<RecordedRun>& runs, const std::wstring& generatedOut,
-                 const stdfs::path& out) {
+double TimeCopy(const stdfs::path& from, const stdfs::path& to) {
+    const std::string command = "cp -r '" + from.string() + "' '" + to.string() + "'";
     const Clock::time_point start = Clock::now();
-    stdfs::create_directory(out);
-    for (const char* workspace : {"TrustZone.uvmpw", "TrustZone.eww"}) {
-        stdfs::copy_file(stdfs::path("ZQD") / workspace, out / workspace);
+    const int status = std::system(command.c_str());
+    const double seconds = Seconds(start);
+    return status == 0 ? seconds : -1;
+}
+
+struct SizeTiming {
+    double generation = 0;
+    double copy = 0;
+    std::uintmax_t files = 0;
+    std::uintmax_t bytes = 0;
+    stdfs::path tree;  // the last tree generated
+};
+
+void CountTree(const stdfs::path& tree, SizeTiming& timing) {
+    for (const stdfs::directory_entry& entry : stdfs::recursive_directory_iterator(tree)) {
+        if (!entry.is_regular_file()) continue;
+        ++timing.files;
+        timing.bytes += entry.file_size();
     }
-    for (const RecordedRun& run : runs) {
-        const bool secure = run.script == L"tes.lua";
-        const std::string name = velmora::ToNarrow(GlobalText(run, "prjname"));
-        const stdfs::path project = out / name;
-        stdfs::copy(stdfs::path("ZQD") / (secure ? "Secure" : "Nonsecure"), project,
-                    stdfs::copy_options::recursive);
-        RenameProjectFiles(project, secure ? "Secure" : "Nonsecure", name,
-                           secure ? "main.c" : "main_ns.c");
-        if (secure) {
-            stdfs::copy_file(stdfs::path("ZQD") / "partition_V6048.h", out / "partition_V6048.h",
-                             stdfs::copy_options::overwrite_existing);
-        }
-        CopyXomFiles(run, project);
-        RunBare(run, generatedOut, out.wstring());
+}
+
+// Generation and the copy of its tree alternate in which goes first, so that
+// neither always meets a cold cache.
+bool TimeSize(const stdfs::path& root, unsigned projects, SizeTiming& timing) {
+    const velmora::PartitionConfig config = BenchConfiguration((root / "BSP").wstring(), projects);
+    const std::string tag = std::to_string(projects);
+    const stdfs::path warmUp = root / ("warmup" + tag);
+    if (TimeGeneration(config, warmUp) < 0) return false;
+    std::vector<double> generation, copy;
+    for (int round = 0; round < kRounds; ++round) {
+        const stdfs::path out = root / ("gen" + tag + "_" + std::to_string(round));
+        const stdfs::path copied = root / ("copy" + tag + "_" + std::to_string(round));
+        if (round % 2 == 1) copy.push_back(TimeCopy(warmUp, copied));
+        generation.push_back(TimeGeneration(config, out));
+        if (round % 2 == 0) copy.push_back(TimeCopy(warmUp, copied));
+        if (generation.back() < 0 || copy.back() < 0) return false;
+        timing.tree = out;
     }
-    return Seconds(start);
+    timing.generation = Best(generation);
+    timing.copy = Best(copy);
+    CountTree(timing.tree, timing);
+    return true;
+}
+
+// --- Import --------------------------------------------------------------------------
+
+// The project with a group of source files added in front of its own groups until
+// it holds at least kLargeProjectBytes: the shape of a large real project.
+std::string LargeProject(const stdfs::path& generated) {
+    std::ifstream in(generated, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string project = text.str();
+    const std::size_t groups = project.find("<Groups>");
+    if (groups == std::string::npos) return {};
+    std::string files;
+    for (int i = 0; files.size() + project.size() < kLargeProjectBytes; ++i) {
+        const std::string name = "driver_" + std::to_string(i) + ".c";
+        files += "            <File>\n              <FileName>" + name +
+                 "</FileName>\n              <FileType>1</FileType>\n              <FilePath>"
+                 "..\\..\\..\\..\\Library\\StdDriver\\src\\" + name + "</FilePath>\n            </File>\n";
+    }
+    const std::string group = "\n        <Group>\n          <GroupName>Drivers</GroupName>\n          <Files>\n" +
+                              files + "          </Files>\n        </Group>";
+    project.insert(groups + 8, group);
+    return project;
+}
+
+// Best seconds of an import of project into an empty table; negative on failure.
+double TimeImport(const stdfs::path& project) {
+    std::vector<double> times;
+    for (int round = 0; round < kImportRounds; ++round) {
+        velmora::PartitionConfig config;
+        SilentFrontend frontend;
+        const Clock::time_point start = Clock::now();
+        const velmora::ImportResult result =
+            velmora::ImportKeilProject(config, project.wstring(), frontend);
+        times.push_back(Seconds(start));
+        if (!result.succeeded || result.rowsAdded != 1) return -1;
+    }
+    return Best(times);
 }
 
 // --- Validation ----------------------------------------------------------------------
@@ -300,50 +266,57 @@ void ReportValidationTiming(const velmora::PartitionConfig& config) {
                  "(best of %d)\n", onDisk, inMemory, kValidationRuns);
 }
 
+int Run(const stdfs::path& root) {
+    ReportValidationTiming(BenchConfiguration((root / "BSP").wstring(), 10));
+    SizeTiming ten, forty;
+    for (auto [projects, timing] : {std::pair{10u, &ten}, std::pair{40u, &forty}}) {
+        if (!TimeSize(root, projects, *timing)) {
+            std::fprintf(stderr, "generating %u projects failed\n", projects);
+            return 1;
+        }
+        std::fprintf(stderr,
+                     "%2u projects: generate %.1f ms, cp -r %.1f ms, ratio %.2f (%ju files, %ju KB; "
+                     "best of %d)\n",
+                     projects, timing->generation * 1e3, timing->copy * 1e3,
+                     timing->generation / timing->copy, timing->files, timing->bytes / 1024, kRounds);
+    }
+    std::fprintf(stderr, "40 projects take %.2f times as long as 10\n", forty.generation / ten.generation);
+
+    const std::string large = LargeProject(ten.tree / "NonSecure0" / "KEIL" / "NonSecure0.uvprojx");
+    if (large.empty()) {
+        std::fprintf(stderr, "no <Groups> in the generated NonSecure0.uvprojx\n");
+        return 1;
+    }
+    const stdfs::path project = ten.tree / "NonSecure0" / "KEIL" / "Large.uvprojx";
+    std::ofstream(project, std::ios::binary) << large;
+    const double import = TimeImport(project);
+    if (import < 0) {
+        std::fprintf(stderr, "importing the large project failed\n");
+        return 1;
+    }
+    std::fprintf(stderr, "import of a %zu KB project: %.1f ms (best of %d)\n", large.size() / 1024,
+                 import * 1e3, kImportRounds);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     velmora::UseUserLocale();
+    const stdfs::path source = stdfs::absolute(argc > 1 ? argv[1] : "workspace");
     const stdfs::path root =
         stdfs::temp_directory_path() /
         ("velmora-bench-" + std::to_string(Clock::now().time_since_epoch().count()));
     stdfs::create_directories(root);
-    const bool real = argc > 1 && CopyWorkingFolder(stdfs::absolute(argv[1]), root);
-    if (!real) WriteSyntheticTemplates(root);
-    MakeBspFolder(root / "BSP");
-    stdfs::current_path(root);
-    const velmora::PartitionConfig config = BenchConfiguration((root / "BSP").wstring());
-    ReportValidationTiming(config);
-
-    // A warm-up run records the script runs the floor replays; then the two are timed
-    // in alternating order so that neither always meets the file system first.
-    const std::wstring warmUpOut = (root / "warmup").wstring();
-    const GenerationTiming warmUp = TimeGeneration(config, warmUpOut);
-    if (!warmUp.completed || warmUp.runs.size() != 10) {
-        std::fprintf(stderr, "generation did not complete with 10 script runs\n");
-        return 1;
+    int status = 1;
+    if (CopyWorkingFolder(source, root)) {
+        stdfs::current_path(root);
+        std::fprintf(stderr, "working folder: %s, runs in %s\n", source.string().c_str(),
+                     root.string().c_str());
+        status = Run(root);
     }
-    std::vector<double> generation, floor;
-    for (int round = 0; round < kRounds; ++round) {
-        const std::wstring out = (root / ("gen" + std::to_string(round))).wstring();
-        const stdfs::path floorOut = root / ("floor" + std::to_string(round));
-        if (round % 2 == 1) floor.push_back(TimeFloor(warmUp.runs, warmUpOut, floorOut));
-        const GenerationTiming timing = TimeGeneration(config, out);
-        if (!timing.completed) return 1;
-        generation.push_back(timing.seconds);
-        if (round % 2 == 0) floor.push_back(TimeFloor(warmUp.runs, warmUpOut, floorOut));
-    }
-    const double bestGeneration = *std::min_element(generation.begin(), generation.end());
-    const double bestFloor = *std::min_element(floor.begin(), floor.end());
-    std::fprintf(stderr, "templates: %s (%s)\n", real ? "given working folder" : "synthetic",
-                 root.string().c_str());
-    std::fprintf(stderr, "generate 10 projects: %.3f ms (best of %d)\n", bestGeneration * 1e3,
-                 kRounds);
-    std::fprintf(stderr, "floor (plain copy + bare Lua): %.3f ms (best of %d)\n", bestFloor * 1e3,
-                 kRounds);
-    std::fprintf(stderr, "ratio: %.3f\n", bestGeneration / bestFloor);
     std::error_code ec;
     stdfs::current_path(root.parent_path(), ec);
     stdfs::remove_all(root, ec);
-    return 0;
+    return status;
 }

@@ -242,25 +242,50 @@ local function iar_states(s, name)
   return states
 end
 
--- Rewrites an IAR option in every configuration with one <state> per value.
+-- Where the element whose opening tag open ends just before position pos (only
+-- white space between) starts, with the blanks that indent it: start of the
+-- indentation, start of the tag. nil when something else comes before pos.
+local function opening_before(s, pos, open)
+  local j = pos - 1
+  while j > 0 and s:find("^%s", j) do j = j - 1 end
+  local tag = j - #open + 1
+  if tag < 1 or s:sub(tag, j) ~= open then return nil end
+  local ind = tag
+  while ind > 1 and s:find("^[ \t]", ind - 1) do ind = ind - 1 end
+  return ind, tag
+end
+
+-- Rewrites an IAR option in every configuration with one <state> per value. The
+-- options are found by their name with a plain search: a pattern that begins
+-- with the indentation is tried at every blank of the project, and that cost
+-- grows with the square of the indentation.
 local function set_iar_option(s, name, values)
   if type(values) ~= "table" then values = { values } end
   local eol = eol_of(s)
-  return (s:gsub("([ \t]*)<option>(%s*<name>" .. pesc(name) .. "</name>)(%s*<version>%d+</version>)(.-)</option>",
-      function(ind, nm, ver, _)
-        local inner = ind .. "    "
-        local t = { ind .. "<option>" .. nm .. ver }
-        for _, v in ipairs(values) do t[#t + 1] = inner .. "<state>" .. xesc(v) .. "</state>" end
-        if #values == 0 then t[#t + 1] = inner .. "<state></state>" end
-        return table.concat(t, eol) .. eol .. ind .. "</option>"
-      end):gsub("([ \t]*)<option>(%s*<name>" .. pesc(name) .. "</name>)([^<]*<state>.-)</option>",
-      function(ind, nm, _)
-        local inner = ind .. "    "
-        local t = { ind .. "<option>" .. nm }
-        for _, v in ipairs(values) do t[#t + 1] = inner .. "<state>" .. xesc(v) .. "</state>" end
-        if #values == 0 then t[#t + 1] = inner .. "<state></state>" end
-        return table.concat(t, eol) .. eol .. ind .. "</option>"
-      end))
+  local key = "<name>" .. name .. "</name>"
+  local out, done, from = {}, 1, 1
+  while true do
+    local a, b = s:find(key, from, true)
+    if not a then break end
+    from = b + 1
+    local ind_start, tag = opening_before(s, a, "<option>")
+    local _, ver_end = s:find("^%s*<version>%d+</version>", b + 1)
+    local _, state = s:find("^[^<]*<state>", b + 1)
+    local close = (ver_end or state) and s:find("</option>", (ver_end or state) + 1, true)
+    if ind_start and ind_start >= done and close then
+      local ind = s:sub(ind_start, tag - 1)
+      local inner = ind .. "    "
+      local t = { ind .. "<option>" .. s:sub(tag + 8, b) .. (ver_end and s:sub(b + 1, ver_end) or "") }
+      for _, v in ipairs(values) do t[#t + 1] = inner .. "<state>" .. xesc(v) .. "</state>" end
+      if #values == 0 then t[#t + 1] = inner .. "<state></state>" end
+      out[#out + 1] = s:sub(done, ind_start - 1)
+      out[#out + 1] = table.concat(t, eol) .. eol .. ind .. "</option>"
+      done = close + 9
+      from = done
+    end
+  end
+  out[#out + 1] = s:sub(done)
+  return table.concat(out)
 end
 
 -- Replaces (or adds before </Groups>) the Keil group named name.
