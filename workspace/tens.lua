@@ -106,11 +106,7 @@ local function edit_uvprojx()
     end, 1))
   end)
 
-  local main = "main_" .. PRJ .. ".c"
-  tail = tail:gsub("(<FileName>)main_[%w_]*%.c(</FileName>)", "%1" .. H.resc(main) .. "%2")
-  tail = tail:gsub("(<FilePath>%.%.\\)main_[%w_]*%.c(</FilePath>)", "%1" .. H.resc(main) .. "%2")
-  tail = tail:gsub("(<FilePath>)[^<]-(Library\\Device\\Quorvex\\V6048\\Source\\[%w_]+%.c</FilePath>)",
-    "%1" .. H.resc(H.xesc(H.bsp_ref())) .. "%2")
+  tail = H.rename_keil_sources(tail, "main_" .. PRJ .. ".c")
   local files = {}
   for _, x in ipairs(XOMS) do
     files[#files + 1] = H.keil_file("xom" .. x.k .. "_func.c", 1, "..\\xom" .. x.k .. "_func.c", H.KEIL_XO_OPTION)
@@ -208,10 +204,7 @@ local function edit_ewp()
   end
   s = H.set_iar_option(s, "IlinkAdditionalLibs", libs)
 
-  local main = "main_" .. PRJ .. ".c"
-  s = s:gsub("(<name>%$PROJ_DIR%$\\%.%.\\)main_[%w_]*%.c(</name>)", "%1" .. H.resc(main) .. "%2")
-  s = s:gsub("(<name>)[^<]-(Library\\Device\\Quorvex\\V6048\\Source\\[%w_]+%.c</name>)",
-    "%1" .. H.resc(H.xesc(H.bsp_ref_iar())) .. "%2")
+  s = H.rename_iar_sources(s, "main_" .. PRJ .. ".c")
   local files = {}
   for _, x in ipairs(XOMS) do files[#files + 1] = H.iar_file("$PROJ_DIR$\\..\\xom" .. x.k .. "_func.c", true) end
   s = H.set_iar_group(s, "XOM", files)

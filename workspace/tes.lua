@@ -140,11 +140,7 @@ local function edit_uvprojx()
     end, 1))
   end)
 
-  local main = "main_" .. PRJ .. ".c"
-  tail = tail:gsub("(<FileName>)main_[%w_]*%.c(</FileName>)", "%1" .. H.resc(main) .. "%2")
-  tail = tail:gsub("(<FilePath>%.%.\\)main_[%w_]*%.c(</FilePath>)", "%1" .. H.resc(main) .. "%2")
-  tail = tail:gsub("(<FilePath>)[^<]-(Library\\Device\\Quorvex\\V6048\\Source\\[%w_]+%.c</FilePath>)",
-    "%1" .. H.resc(H.xesc(H.bsp_ref())) .. "%2")
+  tail = H.rename_keil_sources(tail, "main_" .. PRJ .. ".c")
   local files = {}
   for _, x in ipairs(XOMS) do
     files[#files + 1] = H.keil_file("xom" .. x.k .. "_func.c", 1, "..\\xom" .. x.k .. "_func.c", H.KEIL_XO_OPTION)
@@ -296,10 +292,7 @@ local function edit_ewp()
   end
   s = H.set_iar_option(s, "CCIncludePath2", inc)
 
-  local main = "main_" .. PRJ .. ".c"
-  s = s:gsub("(<name>%$PROJ_DIR%$\\%.%.\\)main_[%w_]*%.c(</name>)", "%1" .. H.resc(main) .. "%2")
-  s = s:gsub("(<name>)[^<]-(Library\\Device\\Quorvex\\V6048\\Source\\[%w_]+%.c</name>)",
-    "%1" .. H.resc(H.xesc(H.bsp_ref_iar())) .. "%2")
+  s = H.rename_iar_sources(s, "main_" .. PRJ .. ".c")
   local files = {}
   for _, x in ipairs(XOMS) do files[#files + 1] = H.iar_file("$PROJ_DIR$\\..\\xom" .. x.k .. "_func.c", true) end
   s = H.set_iar_group(s, "XOM", files)
@@ -386,23 +379,25 @@ local function edit_partition()
   local path = fpartition or H.join(fpath, "partition_V6048.h")
   local s = H.read_required(path)
   if not s then return end
-  s = H.set_define(s, "SAU_REGIONS_OVERFLOW", SAU and "0" or "1")
+  local defines = { { "SAU_REGIONS_OVERFLOW", SAU and "0" or "1" } }
+  local function define(name, value) defines[#defines + 1] = { name, value } end
   for n = 0, 7 do
     local r = SAU and SAU[n + 1]
-    s = H.set_define(s, "SAU_INIT_REGION" .. n, r and "1" or "0")
-    s = H.set_define(s, "SAU_INIT_START" .. n, H.HX(r and r.base or 0))
-    s = H.set_define(s, "SAU_INIT_END" .. n, H.HX(r and r.limit or 0x1F))
-    s = H.set_define(s, "SAU_INIT_NSC" .. n, (r and r.nsc) and "1" or "0")
+    define("SAU_INIT_REGION" .. n, r and "1" or "0")
+    define("SAU_INIT_START" .. n, H.HX(r and r.base or 0))
+    define("SAU_INIT_END" .. n, H.HX(r and r.limit or 0x1F))
+    define("SAU_INIT_NSC" .. n, (r and r.nsc) and "1" or "0")
   end
   for n = 0, 6 do
-    s = H.set_define(s, "SCU_INIT_PNSSET" .. n .. "_VAL", H.HX(need("pnsset" .. n, "number")))
+    define("SCU_INIT_PNSSET" .. n .. "_VAL", H.HX(need("pnsset" .. n, "number")))
   end
-  s = H.set_define(s, "SCU_INIT_IONSSET_VAL", H.HX(need("ionsset", "number")))
-  s = H.set_define(s, "SCU_INIT_SRAMNSSET_VAL", H.HX(sram_nonsecure_blocks()))
-  s = H.set_define(s, "SCU_INIT_FNSADDR_VAL", H.HX(NSBA - 0x10000000))
+  define("SCU_INIT_IONSSET_VAL", H.HX(need("ionsset", "number")))
+  define("SCU_INIT_SRAMNSSET_VAL", H.HX(sram_nonsecure_blocks()))
+  define("SCU_INIT_FNSADDR_VAL", H.HX(NSBA - 0x10000000))
   for n = 0, 3 do
-    s = H.set_define(s, "NVIC_INIT_ITNS" .. n .. "_VAL", H.HX(need("intnsset" .. n, "number")))
+    define("NVIC_INIT_ITNS" .. n .. "_VAL", H.HX(need("intnsset" .. n, "number")))
   end
+  s = H.set_defines(s, defines)
   H.writeall(path, s)
 end
 

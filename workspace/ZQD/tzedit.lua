@@ -73,9 +73,60 @@ local function xunesc(t)
   return (t:gsub("&lt;", "<"):gsub("&gt;", ">"):gsub("&quot;", "\""):gsub("&apos;", "'"):gsub("&amp;", "&"))
 end
 
+local function is_blank(c) return c == 32 or c == 9 end
+local function is_space(c) return c == 32 or (c >= 9 and c <= 13) end
+
+-- The start of the blanks (spaces and tabs) that end just before position pos.
+local function blanks_before(s, pos)
+  while pos > 1 and is_blank(s:byte(pos - 1)) do pos = pos - 1 end
+  return pos
+end
+
+-- s:find(pattern, init) for a pattern each match of which begins with the plain
+-- text lead or, when indented, with the blanks before it (the pattern then begins
+-- with "[ \t]*"). Only the places of lead are tried: a pattern is otherwise tried
+-- at every character of a file, and one that begins with blanks costs time in the
+-- square of the indentation there; the scripts edit whole project files often.
+local function find_from(s, lead, pattern, init, indented)
+  init = init or 1
+  local anchored = "^" .. pattern
+  local from = init
+  while true do
+    local a = s:find(lead, from, true)
+    if not a then return nil end
+    local start = indented and math.max(init, blanks_before(s, a)) or a
+    local _, e = s:find(anchored, start)
+    if e then return start, e end
+    from = a + 1
+  end
+end
+
+-- s:match(pattern) for such a pattern.
+local function match_from(s, lead, pattern)
+  local a = find_from(s, lead, pattern)
+  if a then return s:match("^" .. pattern, a) end
+end
+
+-- s:gsub(pattern, repl, n) for such a pattern, which must not depend on the text
+-- after its match.
+local function gsub_from(s, lead, pattern, repl, n, indented)
+  local out, done, count = {}, 1, 0
+  while not n or count < n do
+    local a, e = find_from(s, lead, pattern, done, indented)
+    if not a then break end
+    out[#out + 1] = s:sub(done, a - 1)
+    out[#out + 1] = (s:sub(a, e):gsub("^" .. pattern, repl, 1))
+    count = count + 1
+    done = e + 1
+  end
+  if count == 0 then return s, 0 end
+  out[#out + 1] = s:sub(done)
+  return table.concat(out), count
+end
+
 -- Replaces the text of every <tag>...</tag> in s (or only the first n) with value.
 local function set_tag(s, tag, value, n)
-  return s:gsub("(<" .. tag .. ">)[^<]*(</" .. tag .. ">)", "%1" .. resc(xesc(value)) .. "%2", n)
+  return gsub_from(s, "<" .. tag .. ">", "(<" .. tag .. ">)[^<]*(</" .. tag .. ">)", "%1" .. resc(xesc(value)) .. "%2", n)
 end
 
 -- Applies fn to the first <tag>...</tag> block of s.
@@ -140,6 +191,22 @@ end
 local function set_define(s, name, value)
   local r, n = s:gsub("(\n[ \t]*#define[ \t]+" .. name .. "[ \t]+)[%w_]+", "%1" .. resc(value), 1)
   if n == 0 then warn("no #define " .. name) end
+  return r
+end
+
+-- set_define for each { name, value } of list, in one pass over s.
+local function set_defines(s, list)
+  local values, done = {}, {}
+  for _, d in ipairs(list) do values[d[1]] = d[2] end
+  local r = s:gsub("(\n[ \t]*#define[ \t]+)([%w_]+)([ \t]+)([%w_]+)", function(head, name, gap)
+    local v = values[name]
+    if v == nil or done[name] then return nil end
+    done[name] = true
+    return head .. name .. gap .. v
+  end)
+  for _, d in ipairs(list) do
+    if not done[d[1]] then warn("no #define " .. d[1]) end
+  end
   return r
 end
 
@@ -233,8 +300,10 @@ end
 
 -- IAR multi-value option: the states inside <name>NAME</name> ... </option>.
 local function iar_states(s, name)
-  local blk = s:match("<name>" .. pesc(name) .. "</name>(.-)</option>")
-  if not blk then return nil end
+  local _, b = s:find("<name>" .. name .. "</name>", 1, true)
+  local c = b and s:find("</option>", b + 1, true)
+  if not c then return nil end
+  local blk = s:sub(b + 1, c - 1)
   local states = {}
   for v in blk:gmatch("<state>(.-)</state>") do
     if v ~= "" then states[#states + 1] = xunesc(v) end
@@ -247,12 +316,34 @@ end
 -- indentation, start of the tag. nil when something else comes before pos.
 local function opening_before(s, pos, open)
   local j = pos - 1
-  while j > 0 and s:find("^%s", j) do j = j - 1 end
+  while j > 0 and is_space(s:byte(j)) do j = j - 1 end
   local tag = j - #open + 1
   if tag < 1 or s:sub(tag, j) ~= open then return nil end
-  local ind = tag
-  while ind > 1 and s:find("^[ \t]", ind - 1) do ind = ind - 1 end
-  return ind, tag
+  return blanks_before(s, tag), tag
+end
+
+-- The first element of s that opens with the tag open, followed (after white
+-- space) by the plain text key, and runs to the first close after it, with the
+-- blanks that indent it and, when line is set, up to the end of the line close
+-- ends (only blanks between). Start and end, or nil. Plain searches, as in
+-- find_from.
+local function find_element(s, open, key, close, line)
+  local from = 1
+  while true do
+    local a, b = s:find(key, from, true)
+    if not a then return nil end
+    from = b + 1
+    local ind = opening_before(s, a, open)
+    local c = ind and b
+    while c do
+      local _, d = s:find(close, c + 1, true)
+      if not d then return nil end
+      if not line then return ind, d end
+      local _, e = s:find("^[ \t]*\r?\n", d + 1)
+      if e then return ind, e end
+      c = d
+    end
+  end
 end
 
 -- Rewrites an IAR option in every configuration with one <state> per value. The
@@ -291,7 +382,7 @@ end
 -- Replaces (or adds before </Groups>) the Keil group named name.
 local function set_keil_group(s, name, files_xml)
   local eol = eol_of(s)
-  local a, b = s:find("[ \t]*<Group>%s*<GroupName>" .. pesc(name) .. "</GroupName>.-</Group>[ \t]*\r?\n")
+  local a, b = find_element(s, "<Group>", "<GroupName>" .. name .. "</GroupName>", "</Group>", true)
   local ind = "        "
   local blk = { ind .. "<Group>", ind .. "  <GroupName>" .. name .. "</GroupName>" }
   if #files_xml > 0 then
@@ -304,8 +395,9 @@ local function set_keil_group(s, name, files_xml)
   blk[#blk + 1] = ind .. "</Group>"
   local text = table.concat(blk, eol) .. eol
   if a then return s:sub(1, a - 1) .. text .. s:sub(b + 1) end
-  local g = s:find("[ \t]*</Groups>")
+  local g = s:find("</Groups>", 1, true)
   if not g then return s end
+  g = blanks_before(s, g)
   return s:sub(1, g - 1) .. text .. s:sub(g)
 end
 
@@ -375,7 +467,7 @@ local KEIL_XO_OPTION = table.concat({
 -- Replaces (or adds before </project>) the IAR group named name.
 local function set_iar_group(s, name, files)
   local eol = eol_of(s)
-  local a, b = s:find("[ \t]*<group>%s*<name>" .. pesc(name) .. "</name>.-</group>[ \t]*\r?\n")
+  local a, b = find_element(s, "<group>", "<name>" .. name .. "</name>", "</group>", true)
   local ind = "    "
   local blk = { ind .. "<group>", ind .. "    <name>" .. name .. "</name>" }
   for _, f in ipairs(files) do
@@ -387,6 +479,32 @@ local function set_iar_group(s, name, files)
   local g = s:find("</project>", 1, true)
   if not g then return s end
   return s:sub(1, g - 1) .. text .. s:sub(g)
+end
+
+-- The source files of a Keil project's groups (tail, the text from <Groups> on):
+-- the template's main file takes the name main, and the device sources are
+-- reached through the BSP.
+local function rename_keil_sources(tail, main)
+  tail = tail:gsub("(<FileName>)main_[%w_]*%.c(</FileName>)", "%1" .. resc(main) .. "%2")
+  tail = tail:gsub("(<FilePath>%.%.\\)main_[%w_]*%.c(</FilePath>)", "%1" .. resc(main) .. "%2")
+  return (tail:gsub("(<FilePath>)[^<]-(Library\\Device\\Quorvex\\V6048\\Source\\[%w_]+%.c</FilePath>)",
+    "%1" .. resc(xesc(bsp_ref())) .. "%2"))
+end
+
+-- The same for an IAR project s. Its files come after its configurations, so only
+-- that part is searched: the options before are most of the file.
+local function rename_iar_sources(s, main)
+  local files, from = 1, 1
+  while true do
+    local _, e = s:find("</configuration>", from, true)
+    if not e then break end
+    files, from = e + 1, e + 1
+  end
+  local tail = s:sub(files)
+  tail = tail:gsub("(<name>%$PROJ_DIR%$\\%.%.\\)main_[%w_]*%.c(</name>)", "%1" .. resc(main) .. "%2")
+  tail = tail:gsub("(<name>)[^<]-(Library\\Device\\Quorvex\\V6048\\Source\\[%w_]+%.c</name>)",
+    "%1" .. resc(xesc(bsp_ref_iar())) .. "%2")
+  return s:sub(1, files - 1) .. tail
 end
 
 -- An IAR file entry; an execute-only file is built without literal pools, since
@@ -519,8 +637,9 @@ end
 
 -- Adds w.entry (the text of one item, no indentation) to the list of the workspace
 -- at path unless an item there names w.path; secure entries go before the first
--- non-secure item, others last. The list holds the items matching w.items between
--- the line holding w.first (the start of the file when there is none) and w.close.
+-- non-secure item, others last. The list holds the items matching w.items (each
+-- begins with the blanks before w.lead) between the line holding w.first (the
+-- start of the file when there is none) and w.close.
 local function add_to_workspace(path, w, secure)
   local s = read_required(path)
   if not s then return end
@@ -529,7 +648,8 @@ local function add_to_workspace(path, w, secure)
     local _, b = s:find(w.first, 1, true)
     first = b and (s:find("\n", b, true) or #s) + 1
   end
-  local close = first and s:find("[ \t]*" .. pesc(w.close), first)
+  local close = first and s:find(w.close, first, true)
+  if close then close = math.max(first, blanks_before(s, close)) end
   if not close then
     fail("Unable to write " .. path .. ": no " .. (first and w.close or w.first) .. " in it to add the project " ..
          (first and "before" or "after"))
@@ -538,7 +658,7 @@ local function add_to_workspace(path, w, secure)
   local items = {}
   local pos = first
   while true do
-    local a, b = s:find(w.items, pos)
+    local a, b = find_from(s, w.lead, w.items, pos, true)
     if not a or a >= close then break end
     items[#items + 1] = { a = a, b = b, text = s:sub(a, b) }
     pos = b + 1
@@ -577,16 +697,17 @@ end
 
 local function keil_item_secure(text)
   return listed_secure(text, "PathAndName", "^%.[\\/]", function(s)
-    return s:match("<nSecure>(%d+)</nSecure>") ~= "0"
+    return match_from(s, "<nSecure>", "<nSecure>(%d+)</nSecure>") ~= "0"
   end)
 end
 
 -- A secure IAR project compiles with --cmse; a project file of an earlier template
 -- says so in TrustZoneModes (0 secure, 1 non-secure).
 local function iar_project_secure(s)
-  local mode = s:match("<name>TrustZoneModes</name>%s*<version>%d+</version>%s*<state>(%d+)</state>")
+  local mode = match_from(s, "<name>TrustZoneModes</name>",
+    "<name>TrustZoneModes</name>%s*<version>%d+</version>%s*<state>(%d+)</state>")
   if mode then return mode ~= "1" end
-  local extra = s:match("<name>IExtraOptions</name>(.-)</option>") or ""
+  local extra = match_from(s, "<name>IExtraOptions</name>", "<name>IExtraOptions</name>(.-)</option>") or ""
   return (" " .. extra:gsub("</?state>", " ") .. " "):find("%s%-%-cmse%s") ~= nil
 end
 
@@ -599,8 +720,9 @@ local function mark_first_active(path)
   local s = readall(path)
   if not s then return end
   local eol = eol_of(s)
-  s = s:gsub("[ \t]*<NodeIsActive>%d+</NodeIsActive>[ \t]*\r?\n", "")
-  s = s:gsub("(<PathAndName>.-</PathAndName>[ \t]*\r?\n)", "%1    <NodeIsActive>1</NodeIsActive>" .. eol, 1)
+  s = gsub_from(s, "<NodeIsActive>", "[ \t]*<NodeIsActive>%d+</NodeIsActive>[ \t]*\r?\n", "", nil, true)
+  s = gsub_from(s, "<PathAndName>", "(<PathAndName>.-</PathAndName>[ \t]*\r?\n)",
+    "%1    <NodeIsActive>1</NodeIsActive>" .. eol, 1)
   writeall(path, s)
 end
 
@@ -624,9 +746,10 @@ local function update_iar_batch(path)
   t[#t + 1] = "        </batchDefinition>"
   local all = table.concat(t, eol)
   local batch = "    <batchBuild>" .. eol .. all .. eol .. "    </batchBuild>"
-  local r, n = s:gsub("[ \t]*<batchDefinition>%s*<name>All</name>.-</batchDefinition>", resc(all), 1)
-  if n == 0 then r, n = s:gsub("[ \t]*<batchBuild%s*/>", resc(batch), 1) end
-  if n == 0 then r, n = s:gsub("([ \t]*</batchBuild>)", resc(all .. eol) .. "%1", 1) end
+  local r, n = gsub_from(s, "<batchDefinition>", "[ \t]*<batchDefinition>%s*<name>All</name>.-</batchDefinition>",
+    resc(all), 1, true)
+  if n == 0 then r, n = gsub_from(s, "<batchBuild", "[ \t]*<batchBuild%s*/>", resc(batch), 1, true) end
+  if n == 0 then r, n = gsub_from(s, "</batchBuild>", "([ \t]*</batchBuild>)", resc(all .. eol) .. "%1", 1, true) end
   if n == 0 then r = s:gsub("</workspace>", resc(batch .. eol) .. "</workspace>", 1) end
   writeall(path, r)
 end
@@ -649,17 +772,18 @@ end
 -- each once; secure projects go before the non-secure ones so that they build first.
 local function add_to_workspaces(name, secure)
   local project_item = "[ \t]*<project>.-</project>[ \t]*\r?\n"
+  local lead = "<project>"
   local keil = ".\\" .. name .. "\\KEIL\\" .. name .. ".uvprojx"
   local iar = "$WS_DIR$\\" .. name .. "\\IAR\\" .. name .. ".ewp"
   local lists = {
-    { file = "TrustZone.uvmpw", items = project_item, close = "</ProjectWorkspace>", path = keil,
+    { file = "TrustZone.uvmpw", lead = lead, items = project_item, close = "</ProjectWorkspace>", path = keil,
       listed = function(text) return text:match("<PathAndName>(.-)</PathAndName>") end,
       is_secure = keil_item_secure, entry = keil_workspace_entry(name), after = mark_first_active },
-    { file = "TrustZone.eww", items = project_item, close = "<batchBuild", path = iar,
+    { file = "TrustZone.eww", lead = lead, items = project_item, close = "<batchBuild", path = iar,
       listed = function(text) return text:match("<path>(.-)</path>") end,
       is_secure = iar_item_secure, entry = "    <project>\n        <path>" .. iar .. "</path>\n    </project>",
       after = update_iar_batch },
-    { file = "CMakeLists.txt", items = "[ \t]*add_subdirectory%([^)]*%)[^\n]*\n",
+    { file = "CMakeLists.txt", lead = "add_subdirectory(", items = "[ \t]*add_subdirectory%([^)]*%)[^\n]*\n",
       first = "# Velmora: projects", close = "# Velmora: end of projects", path = name .. "/GCC",
       listed = cmake_listed, is_secure = cmake_item_secure,
       entry = "add_subdirectory(" .. name .. "/GCC " .. name .. ")" },
@@ -713,7 +837,8 @@ end
 -- no algorithm, none.
 local KEIL_FLASH_FLAGS = { "%-FD%x+", "%-FC%x+", "%-FN%d+", "%-FF%d%S*", "%-FS%d%x+", "%-FL%d%x+", "%-FP%d%b()" }
 local function set_keil_flash_algorithm(s, algorithm, flash_start)
-  return (s:gsub("(<Key>CMSIS_AGDI_V8M</Key>%s*<Name>)([^<]*)(</Name>)", function(o, name, c)
+  local key = "<Key>CMSIS_AGDI_V8M</Key>"
+  return (gsub_from(s, key, "(" .. key .. "%s*<Name>)([^<]*)(</Name>)", function(o, name, c)
     name = xunesc(name)
     for _, flag in ipairs(KEIL_FLASH_FLAGS) do name = name:gsub("%s*" .. flag, "") end
     if algorithm then
@@ -903,6 +1028,9 @@ return {
   replace_lines_between = replace_lines_between,
   replace_after = replace_after,
   set_define = set_define,
+  set_defines = set_defines,
+  rename_keil_sources = rename_keil_sources,
+  rename_iar_sources = rename_iar_sources,
   win = win,
   bsp_ref = bsp_ref,
   bsp_ref_iar = bsp_ref_iar,
