@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "generate/CompiledChunks.h"
 #include "generate/ScriptLibraryGuards.h"
 #include "platform/Console.h"
 #include "platform/TextCodec.h"
@@ -65,13 +66,14 @@ int ScriptHost::OpenLibraries(lua_State* state) {
     auto* host = static_cast<ScriptHost*>(lua_touserdata(state, 1));
     luaL_openlibs(state);
     GuardStandardLibrary(state);
+    LoadDofileThroughCache(state);
     CaptureScriptOutput(state, host->output_);
     return 0;
 }
 
 bool ScriptHost::LoadScript(const std::wstring& fileName) {
     if (state_ == nullptr) return false;
-    if (luaL_loadfile(state_, ToNarrow(fileName).c_str()) != 0) {
+    if (LoadCompiledFile(state_, ToNarrow(fileName).c_str()) != 0) {
         const std::wstring text = L"cannot run configuration file: " + ErrorText(state_);
         lua_pop(state_, 1);
         ReportError(text);

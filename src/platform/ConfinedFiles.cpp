@@ -36,16 +36,45 @@ bool IsDotStep(const NativeName& part) {
     return part.size() <= 2 && std::all_of(part.begin(), part.end(), [](auto c) { return c == '.'; });
 }
 
-// The steps from root down to path, or nothing when path does not lie below root.
-std::optional<std::vector<NativeName>> StepsBelow(const Path& root, const Path& path) {
+// The components of a normalised relative path; "." alone has none.
+std::vector<NativeName> RelativeParts(const Path& normal) {
+    std::vector<NativeName> parts = Components(normal);
+    if (parts.size() == 1 && parts.front() == Path(".").native()) parts.clear();
+    return parts;
+}
+
+bool ClimbsOut(const std::vector<NativeName>& parts) {
+    return !parts.empty() && parts.front() == Path("..").native();
+}
+
+bool PlainRelative(const Path& path) {
+    return path.is_relative() && !path.has_root_name() && !path.has_root_directory();
+}
+
+// root's and path's components in one frame: as given when both are relative to the
+// working folder and neither climbs out of it, else both made absolute. Only then
+// is the working folder asked for: every confined operation comes through here.
+bool ComparableParts(const Path& root, const Path& path, std::vector<NativeName>& rootParts,
+                     std::vector<NativeName>& pathParts) {
+    if (PlainRelative(root) && PlainRelative(path)) {
+        rootParts = RelativeParts(root.lexically_normal());
+        pathParts = RelativeParts(path.lexically_normal());
+        if (!ClimbsOut(rootParts) && !ClimbsOut(pathParts)) return true;
+    }
     std::error_code ec;
     const Path fullRoot = stdfs::absolute(root, ec);
-    if (ec) return std::nullopt;
+    if (ec) return false;
     const Path fullPath = stdfs::absolute(path, ec);
-    if (ec) return std::nullopt;
-    const std::vector<NativeName> rootParts = Components(fullRoot.lexically_normal());
-    const std::vector<NativeName> pathParts = Components(fullPath.lexically_normal());
-    if (rootParts.empty() || pathParts.size() <= rootParts.size() ||
+    if (ec) return false;
+    rootParts = Components(fullRoot.lexically_normal());
+    pathParts = Components(fullPath.lexically_normal());
+    return !rootParts.empty();
+}
+
+// The steps from root down to path, or nothing when path does not lie below root.
+std::optional<std::vector<NativeName>> StepsBelow(const Path& root, const Path& path) {
+    std::vector<NativeName> rootParts, pathParts;
+    if (!ComparableParts(root, path, rootParts, pathParts) || pathParts.size() <= rootParts.size() ||
         !std::equal(rootParts.begin(), rootParts.end(), pathParts.begin())) {
         return std::nullopt;
     }
@@ -218,7 +247,8 @@ Confined WriteAt(const Place& place, const std::string& bytes, std::optional<mod
     const bool exists = StatusAt(place, status);
     if (!exists && errno != ENOENT) return ProblemOf(errno);
     if (exists && !S_ISREG(status.st_mode)) return Confined::Refused;
-    if (exists && HoldsExactly(place, bytes)) {
+    if (exists && static_cast<std::uintmax_t>(status.st_size) == bytes.size() &&
+        HoldsExactly(place, bytes)) {
         RemoveStaleTemporaries(place);
         return Confined::Done;
     }

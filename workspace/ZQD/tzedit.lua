@@ -82,6 +82,23 @@ local function blanks_before(s, pos)
   return pos
 end
 
+-- s:find(lead, init, true). "<" begins every tag of a project file, so a lead
+-- that begins with a tag is looked for by what follows the tag's "<" or, when
+-- the lead goes on after the tag, by what follows the tag.
+local function find_plain(s, lead, init)
+  if lead:byte(1) ~= 60 then return s:find(lead, init, true) end
+  local k = lead:find(">", 1, true)
+  if not k or k == #lead then k = 1 end
+  local probe, prefix = lead:sub(k + 1), lead:sub(1, k)
+  local from = init + k
+  while true do
+    local a, b = s:find(probe, from, true)
+    if not a then return nil end
+    if s:sub(a - k, a - 1) == prefix then return a - k, b end
+    from = a + 1
+  end
+end
+
 -- s:find(pattern, init) for a pattern each match of which begins with the plain
 -- text lead or, when indented, with the blanks before it (the pattern then begins
 -- with "[ \t]*"). Only the places of lead are tried: a pattern is otherwise tried
@@ -92,7 +109,7 @@ local function find_from(s, lead, pattern, init, indented)
   local anchored = "^" .. pattern
   local from = init
   while true do
-    local a = s:find(lead, from, true)
+    local a = find_plain(s, lead, from)
     if not a then return nil end
     local start = indented and math.max(init, blanks_before(s, a)) or a
     local _, e = s:find(anchored, start)
@@ -187,27 +204,37 @@ local function replace_after(s, marker, lines)
   return head .. table.concat(body), true
 end
 
--- Sets the number after "#define NAME" at the start of a line.
-local function set_define(s, name, value)
-  local r, n = s:gsub("(\n[ \t]*#define[ \t]+" .. name .. "[ \t]+)[%w_]+", "%1" .. resc(value), 1)
-  if n == 0 then warn("no #define " .. name) end
-  return r
-end
-
--- set_define for each { name, value } of list, in one pass over s.
+-- set_define for each { name, value } of list, in one pass over s; the lines are
+-- found by "#define", since a pattern led by the line end is tried at every
+-- character.
 local function set_defines(s, list)
   local values, done = {}, {}
   for _, d in ipairs(list) do values[d[1]] = d[2] end
-  local r = s:gsub("(\n[ \t]*#define[ \t]+)([%w_]+)([ \t]+)([%w_]+)", function(head, name, gap)
-    local v = values[name]
-    if v == nil or done[name] then return nil end
-    done[name] = true
-    return head .. name .. gap .. v
-  end)
+  local out, copied, from = {}, 1, 1
+  while true do
+    local a = s:find("#define", from, true)
+    if not a then break end
+    from = a + 7
+    local line = blanks_before(s, a)
+    local _, e, head, name, gap = s:find("^(#define[ \t]+)([%w_]+)([ \t]+)[%w_]+", a)
+    local v = e and line > 1 and s:byte(line - 1) == 10 and values[name]
+    if v and not done[name] then
+      done[name] = true
+      out[#out + 1] = s:sub(copied, a - 1)
+      out[#out + 1] = head .. name .. gap .. v
+      copied, from = e + 1, e + 1
+    end
+  end
+  out[#out + 1] = s:sub(copied)
   for _, d in ipairs(list) do
     if not done[d[1]] then warn("no #define " .. d[1]) end
   end
-  return r
+  return table.concat(out)
+end
+
+-- Sets the number after "#define NAME" at the start of a line.
+local function set_define(s, name, value)
+  return set_defines(s, { { name, value } })
 end
 
 -- The number after "#define NAME" at the start of a line, or nil.
@@ -300,7 +327,7 @@ end
 
 -- IAR multi-value option: the states inside <name>NAME</name> ... </option>.
 local function iar_states(s, name)
-  local _, b = s:find("<name>" .. name .. "</name>", 1, true)
+  local _, b = find_plain(s, "<name>" .. name .. "</name>", 1)
   local c = b and s:find("</option>", b + 1, true)
   if not c then return nil end
   local blk = s:sub(b + 1, c - 1)
@@ -330,7 +357,7 @@ end
 local function find_element(s, open, key, close, line)
   local from = 1
   while true do
-    local a, b = s:find(key, from, true)
+    local a, b = find_plain(s, key, from)
     if not a then return nil end
     from = b + 1
     local ind = opening_before(s, a, open)
@@ -356,7 +383,7 @@ local function set_iar_option(s, name, values)
   local key = "<name>" .. name .. "</name>"
   local out, done, from = {}, 1, 1
   while true do
-    local a, b = s:find(key, from, true)
+    local a, b = find_plain(s, key, from)
     if not a then break end
     from = b + 1
     local ind_start, tag = opening_before(s, a, "<option>")
