@@ -7,6 +7,7 @@
 #include "generate/OutputFolder.h"
 #include "generate/ProjectGenerator.h"
 #include "generate/SauPlan.h"
+#include "platform/ConfinedFiles.h"
 #include "platform/FileSystem.h"
 #include "validate/OutputFolderRules.h"
 #include "validate/ValidateConfiguration.h"
@@ -100,6 +101,7 @@ GenerationResult TemplateGenerator::CreateTemplate() {
     if (!ResolveBspReference(result, context.outputFolder, context.rpath)) return result;
     context.bspPath = fs::WithNativeSeparators(config_.bspPath);
     SummariseSecureProjects(config_.projects, context);
+    const fs::ConfinedBatch batch(fs::ToPath(context.outputFolder));
 
     const SauPlan sau = PlanSauRegions(config_);
     FailedOperations failures;

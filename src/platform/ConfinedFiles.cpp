@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -71,8 +72,36 @@ bool ComparableParts(const Path& root, const Path& path, std::vector<NativeName>
     return !rootParts.empty();
 }
 
+bool IsSeparatorChar(Path::value_type c) {
+    return c == Path::preferred_separator || c == '/';
+}
+
+// The steps of path below root when path's text is root's, a separator and plain
+// names (no "." or "..", no empty name): how the tool names every place it
+// writes, so normalising both texts is mostly not needed.
+std::optional<std::vector<NativeName>> PlainStepsBelow(const Path& root, const Path& path) {
+    const NativeName& r = root.native();
+    const NativeName& p = path.native();
+    if (r.empty() || IsSeparatorChar(r.back()) || p.size() <= r.size() + 1 ||
+        p.compare(0, r.size(), r) != 0 || !IsSeparatorChar(p[r.size()])) {
+        return std::nullopt;
+    }
+    std::vector<NativeName> steps;
+    std::size_t start = r.size() + 1;
+    while (true) {
+        std::size_t end = start;
+        while (end < p.size() && !IsSeparatorChar(p[end])) ++end;
+        NativeName step = p.substr(start, end - start);
+        if (step.empty() || IsDotStep(step)) return std::nullopt;
+        steps.push_back(std::move(step));
+        if (end == p.size()) return steps;
+        start = end + 1;
+    }
+}
+
 // The steps from root down to path, or nothing when path does not lie below root.
 std::optional<std::vector<NativeName>> StepsBelow(const Path& root, const Path& path) {
+    if (auto plain = PlainStepsBelow(root, path)) return plain;
     std::vector<NativeName> rootParts, pathParts;
     if (!ComparableParts(root, path, rootParts, pathParts) || pathParts.size() <= rootParts.size() ||
         !std::equal(rootParts.begin(), rootParts.end(), pathParts.begin())) {
@@ -131,9 +160,12 @@ Confined ProblemOf(int error) {
 
 bool IsPlain(mode_t mode) { return S_ISREG(mode) || S_ISDIR(mode); }
 
-// The open folder that holds the last step of a path, and that step's name.
+// The open folder that holds the last step of a path, and that step's name. The
+// folder is owned unless it is the root a batch keeps open.
 struct Place {
-    Descriptor folder;
+    Descriptor owned;
+    int folder = -1;
+    ConfinedBatch::State* batch = nullptr;  // the batch of the operation's root, if any
     std::string name;
     Confined problem = Confined::Done;
 };
@@ -149,6 +181,45 @@ Confined StepProblem(int folder, const std::string& step, int error) {
     return Confined::Failed;
 }
 
+}  // namespace
+
+struct ConfinedBatch::State {
+    Path root;
+    Descriptor rootFolder;                    // opened at the first operation
+    std::set<std::pair<dev_t, ino_t>> swept;  // folders cleared of temporaries
+    State* outer = nullptr;
+};
+
+namespace {
+
+thread_local ConfinedBatch::State* innermostBatch = nullptr;
+
+}  // namespace
+
+ConfinedBatch::ConfinedBatch(const Path& root) : state_(std::make_unique<State>()) {
+    state_->root = root;
+    state_->outer = innermostBatch;
+    innermostBatch = state_.get();
+}
+
+ConfinedBatch::~ConfinedBatch() { innermostBatch = state_->outer; }
+
+namespace {
+
+ConfinedBatch::State* BatchFor(const Path& root) {
+    for (ConfinedBatch::State* batch = innermostBatch; batch != nullptr; batch = batch->outer) {
+        if (batch->root == root) return batch;
+    }
+    return nullptr;
+}
+
+// The root's descriptor, or -1 with errno set; owned receives it unless a batch keeps it.
+int OpenRoot(ConfinedBatch::State* batch, const Path& root, Descriptor& owned) {
+    Descriptor& target = batch != nullptr ? batch->rootFolder : owned;
+    if (!target.valid()) target = Descriptor(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return target.get();
+}
+
 Place Locate(const Path& root, const Path& path) {
     Place place;
     const auto steps = StepsBelow(root, path);
@@ -156,29 +227,33 @@ Place Locate(const Path& root, const Path& path) {
         place.problem = Confined::Refused;
         return place;
     }
-    Descriptor folder(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder.valid()) {
+    place.batch = BatchFor(root);
+    Descriptor owned;
+    int folder = OpenRoot(place.batch, root, owned);
+    if (folder < 0) {
         place.problem = errno == ENOENT ? Confined::Missing : Confined::Failed;
         return place;
     }
     for (std::size_t i = 0; i + 1 < steps->size(); ++i) {
         const std::string& step = (*steps)[i];
         Descriptor next(
-            ::openat(folder.get(), step.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            ::openat(folder, step.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!next.valid()) {
-            place.problem = StepProblem(folder.get(), step, errno);
+            place.problem = StepProblem(folder, step, errno);
             return place;
         }
-        folder = std::move(next);
+        owned = std::move(next);
+        folder = owned.get();
     }
-    place.folder = std::move(folder);
+    place.owned = std::move(owned);
+    place.folder = folder;
     place.name = steps->back();
     return place;
 }
 
 // The entry's status without following a link; false (errno set) when it has none.
 bool StatusAt(const Place& place, struct stat& status) {
-    return ::fstatat(place.folder.get(), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+    return ::fstatat(place.folder, place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 // Opens a regular file for reading without following a link, looking before it
@@ -204,11 +279,21 @@ Confined ReadAt(int folder, const std::string& name, std::string& bytes) {
 
 bool HoldsExactly(const Place& place, const std::string& bytes) {
     std::string current;
-    return ReadAt(place.folder.get(), place.name, current) == Confined::Done && current == bytes;
+    return ReadAt(place.folder, place.name, current) == Confined::Done && current == bytes;
 }
 
+// Removes the temporary files of place's name, or, the first time a batch meets
+// the folder, those of every name there.
 void RemoveStaleTemporaries(const Place& place) {
-    const int copy = ::fcntl(place.folder.get(), F_DUPFD_CLOEXEC, 0);
+    bool everyName = false;
+    if (place.batch != nullptr) {
+        struct stat folder {};
+        if (::fstat(place.folder, &folder) == 0) {
+            if (!place.batch->swept.insert({folder.st_dev, folder.st_ino}).second) return;
+            everyName = true;
+        }
+    }
+    const int copy = ::fcntl(place.folder, F_DUPFD_CLOEXEC, 0);
     if (copy < 0) return;
     DIR* listing = ::fdopendir(copy);
     if (listing == nullptr) {
@@ -216,11 +301,14 @@ void RemoveStaleTemporaries(const Place& place) {
         return;
     }
     while (const dirent* entry = ::readdir(listing)) {
-        if (!detail::IsTemporaryOf(entry->d_name, place.name)) continue;
+        if (everyName ? !detail::IsTemporary(entry->d_name)
+                      : !detail::IsTemporaryOf(entry->d_name, place.name)) {
+            continue;
+        }
         struct stat status {};
-        if (::fstatat(place.folder.get(), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        if (::fstatat(place.folder, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISREG(status.st_mode)) {
-            ::unlinkat(place.folder.get(), entry->d_name, 0);
+            ::unlinkat(place.folder, entry->d_name, 0);
         }
     }
     ::closedir(listing);
@@ -229,7 +317,7 @@ void RemoveStaleTemporaries(const Place& place) {
 // Writes the temporary file; false (and no temporary left) on any failure.
 bool WriteTemporary(const Place& place, const std::string& temp, const std::string& bytes,
                     std::optional<mode_t> mode) {
-    const int folder = place.folder.get();
+    const int folder = place.folder;
     Descriptor file(::openat(folder, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                              0666));
     if (!file.valid()) return false;
@@ -252,7 +340,7 @@ Confined WriteAt(const Place& place, const std::string& bytes, std::optional<mod
         RemoveStaleTemporaries(place);
         return Confined::Done;
     }
-    const int folder = place.folder.get();
+    const int folder = place.folder;
     if (exists && ::faccessat(folder, place.name.c_str(), W_OK, 0) != 0) return Confined::Failed;
     if (exists) mode = status.st_mode & 07777;
     const std::string temp = detail::TemporaryName(place.name);
@@ -267,7 +355,7 @@ Confined WriteAt(const Place& place, const std::string& bytes, std::optional<mod
 
 bool RenameNoReplace(const Place& from, const Place& to) {
 #if defined(__linux__) && defined(RENAME_NOREPLACE)
-    if (::renameat2(from.folder.get(), from.name.c_str(), to.folder.get(), to.name.c_str(),
+    if (::renameat2(from.folder, from.name.c_str(), to.folder, to.name.c_str(),
                     RENAME_NOREPLACE) == 0) {
         return true;
     }
@@ -276,7 +364,7 @@ bool RenameNoReplace(const Place& from, const Place& to) {
     // File systems without an atomic no-replace rename.
     struct stat status {};
     if (StatusAt(to, status)) return false;
-    return ::renameat(from.folder.get(), from.name.c_str(), to.folder.get(), to.name.c_str()) == 0;
+    return ::renameat(from.folder, from.name.c_str(), to.folder, to.name.c_str()) == 0;
 }
 
 }  // namespace
@@ -296,7 +384,7 @@ Confined ReadBelow(const Path& root, const Path& path, std::string& bytes) {
     bytes.clear();
     const Place place = Locate(root, path);
     if (place.problem != Confined::Done) return place.problem;
-    return ReadAt(place.folder.get(), place.name, bytes);
+    return ReadAt(place.folder, place.name, bytes);
 }
 
 Confined WriteBelow(const Path& root, const Path& path, const std::string& bytes) {
@@ -334,8 +422,8 @@ Confined MoveBelow(const Path& root, const Path& from, const Path& to, bool repl
         if (!S_ISREG(status.st_mode)) return Confined::Refused;
         if (!replace) return Confined::Failed;
     }
-    const bool moved = replace ? ::renameat(source.folder.get(), source.name.c_str(),
-                                            target.folder.get(), target.name.c_str()) == 0
+    const bool moved = replace ? ::renameat(source.folder, source.name.c_str(),
+                                            target.folder, target.name.c_str()) == 0
                                : RenameNoReplace(source, target);
     return moved ? Confined::Done : Confined::Failed;
 }
@@ -346,18 +434,24 @@ Confined RemoveBelow(const Path& root, const Path& path) {
     struct stat status {};
     if (!StatusAt(place, status)) return ProblemOf(errno);
     if (!S_ISREG(status.st_mode)) return Confined::Refused;
-    return ::unlinkat(place.folder.get(), place.name.c_str(), 0) == 0 ? Confined::Done
+    return ::unlinkat(place.folder, place.name.c_str(), 0) == 0 ? Confined::Done
                                                                       : Confined::Failed;
 }
 
 Confined CreateDirectoryBelow(const Path& root, const Path& path) {
     const Place place = Locate(root, path);
     if (place.problem != Confined::Done) return place.problem;
-    return ::mkdirat(place.folder.get(), place.name.c_str(), 0777) == 0 ? Confined::Done
+    return ::mkdirat(place.folder, place.name.c_str(), 0777) == 0 ? Confined::Done
                                                                         : Confined::Failed;
 }
 
 #else  // _WIN32
+
+struct ConfinedBatch::State {};
+
+// Windows checks each step before each operation; nothing is kept between them.
+ConfinedBatch::ConfinedBatch(const Path&) : state_(std::make_unique<State>()) {}
+ConfinedBatch::~ConfinedBatch() = default;
 
 namespace {
 

@@ -12,6 +12,7 @@
 // for a reparse point before the operation: a link swapped in between the check
 // and the operation is not caught there.
 
+#include <memory>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -58,5 +59,23 @@ Confined RemoveBelow(const Path& root, const Path& path);
 
 // Creates the folder path, one level; Failed when something of that name exists.
 Confined CreateDirectoryBelow(const Path& root, const Path& path);
+
+// While one lives, the operations of its thread below its root keep that root
+// open from one to the next, and look for the temporary files that killed earlier
+// writes left once per folder (then for those of every file there) instead of at
+// each write. A generation holds one for its output folder: it moves no folder
+// while it runs. Batches nest; the innermost one with the same root serves.
+class ConfinedBatch {
+public:
+    explicit ConfinedBatch(const Path& root);
+    ~ConfinedBatch();
+    ConfinedBatch(const ConfinedBatch&) = delete;
+    ConfinedBatch& operator=(const ConfinedBatch&) = delete;
+
+    struct State;
+
+private:
+    std::unique_ptr<State> state_;
+};
 
 }  // namespace velmora::fs

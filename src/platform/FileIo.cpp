@@ -82,15 +82,29 @@ NativeName TemporaryName(const NativeName& name) {
     return name + Native(".tmp" + std::to_string(stamp) + "_" + std::to_string(counter++));
 }
 
-bool IsTemporaryOf(const NativeName& candidate, const NativeName& name) {
-    const NativeName prefix = name + Native(".tmp");
-    if (candidate.size() <= prefix.size() || candidate.compare(0, prefix.size(), prefix) != 0) {
-        return false;
-    }
-    const std::size_t underscore = candidate.find('_', prefix.size());
+namespace {
+
+// candidate goes on from position from as ".tmpSTAMP_COUNT" to its end.
+bool TemporarySuffixAt(const NativeName& candidate, std::size_t from) {
+    const NativeName tmp = Native(".tmp");
+    if (candidate.compare(from, tmp.size(), tmp) != 0) return false;
+    const std::size_t stamp = from + tmp.size();
+    const std::size_t underscore = candidate.find('_', stamp);
     if (underscore == NativeName::npos) return false;
-    return AllDigits(candidate, prefix.size(), underscore) &&
+    return AllDigits(candidate, stamp, underscore) &&
            AllDigits(candidate, underscore + 1, candidate.size());
+}
+
+}  // namespace
+
+bool IsTemporaryOf(const NativeName& candidate, const NativeName& name) {
+    return candidate.size() > name.size() && candidate.compare(0, name.size(), name) == 0 &&
+           TemporarySuffixAt(candidate, name.size());
+}
+
+bool IsTemporary(const NativeName& candidate) {
+    const std::size_t tmp = candidate.rfind(Native(".tmp"));
+    return tmp != NativeName::npos && tmp > 0 && TemporarySuffixAt(candidate, tmp);
 }
 
 }  // namespace velmora::fs::detail

@@ -29,4 +29,7 @@ NativeName TemporaryName(const NativeName& name);
 // True when candidate has the form TemporaryName(name) gives.
 bool IsTemporaryOf(const NativeName& candidate, const NativeName& name);
 
+// True when candidate has that form for some name.
+bool IsTemporary(const NativeName& candidate);
+
 }  // namespace velmora::fs::detail
