@@ -182,27 +182,29 @@ local function edit_ewp()
   local path = H.join(IAR, PRJ .. ".ewp")
   local s = H.read_required(path)
   if not s then return end
-  -- A non-secure image is built without the secure-state extensions and writes no
-  -- import library.
-  s = H.set_iar_option(s, "IExtraOptions", H.replace_options(H.iar_states(s, "IExtraOptions") or {},
-    function(v) return v == "--cmse" end, {}))
-  s = H.set_iar_option(s, "IlinkExtraOptions", H.replace_options(H.iar_states(s, "IlinkExtraOptions") or {},
-    function(v) return v:match("^%-%-import[_%-]cmse[_%-]lib[_%-]") ~= nil end, {}))
-  s = H.set_iar_option(s, "IlinkOutputFile", PRJ .. ".out")
-  s = H.set_iar_option(s, "IlinkIcfOverride", "1")
-  s = H.set_iar_option(s, "IlinkIcfFile", "$PROJ_DIR$\\nonsecure.icf")
   local inc = iar_includes()
   for _, v in ipairs(H.iar_states(s, "CCIncludePath2") or {}) do
     local rel = v:gsub("^%$PROJ_DIR%$\\", "")
     if not H.is_bsp_include(v) and not is_nsclib_dir(rel) and not H.list_contains(inc, v) then inc[#inc + 1] = v end
   end
-  s = H.set_iar_option(s, "CCIncludePath2", inc)
   local libs = {}
   for _, l in ipairs(LIBS) do libs[#libs + 1] = "$PROJ_DIR$\\" .. lib_dir(l) .. "\\" .. l .. "_CMSE_Lib_IAR.o" end
   for _, v in ipairs(H.iar_states(s, "IlinkAdditionalLibs") or {}) do
     if not v:match("\\nsclib\\[%w_]+_CMSE_Lib_IAR%.o$") and not H.list_contains(libs, v) then libs[#libs + 1] = v end
   end
-  s = H.set_iar_option(s, "IlinkAdditionalLibs", libs)
+  -- A non-secure image is built without the secure-state extensions and writes no
+  -- import library.
+  s = H.set_iar_options(s, {
+    { "IExtraOptions", H.replace_options(H.iar_states(s, "IExtraOptions") or {},
+      function(v) return v == "--cmse" end, {}) },
+    { "IlinkExtraOptions", H.replace_options(H.iar_states(s, "IlinkExtraOptions") or {},
+      function(v) return v:match("^%-%-import[_%-]cmse[_%-]lib[_%-]") ~= nil end, {}) },
+    { "IlinkOutputFile", PRJ .. ".out" },
+    { "IlinkIcfOverride", "1" },
+    { "IlinkIcfFile", "$PROJ_DIR$\\nonsecure.icf" },
+    { "CCIncludePath2", inc },
+    { "IlinkAdditionalLibs", libs },
+  })
 
   s = H.rename_iar_sources(s, "main_" .. PRJ .. ".c")
   local files = {}

@@ -272,25 +272,27 @@ local function edit_ewp()
   local path = H.join(IAR, PRJ .. ".ewp")
   local s = H.read_required(path)
   if not s then return end
-  -- The compiler's secure-state extensions and the import library, as command-line
-  -- options: the project format of the template has no TrustZone settings of its own.
-  s = H.set_iar_option(s, "IExtraOptionsCheck", "1")
-  s = H.set_iar_option(s, "IExtraOptions", H.replace_options(H.iar_states(s, "IExtraOptions") or {},
-    function(v) return v == "--cmse" end, { "--cmse" }))
-  s = H.set_iar_option(s, "IlinkOutputFile", PRJ .. ".out")
-  s = H.set_iar_option(s, "IlinkIcfOverride", "1")
-  s = H.set_iar_option(s, "IlinkIcfFile", "$PROJ_DIR$\\secure.icf")
-  s = H.set_iar_option(s, "IlinkUseExtraOptions", "1")
-  s = H.set_iar_option(s, "IlinkExtraOptions", H.replace_options(H.iar_states(s, "IlinkExtraOptions") or {},
-    is_import_library_option, import_library_options(LIB_IAR, " ", "$PROJ_DIR$\\..\\nsclib\\" .. LIB_IAR)))
-  -- The image is written into the output folder, beside the import library and the
-  -- prototype header.
-  s = H.set_iar_option(s, "ExePath", "..\\nsclib")
   local inc = iar_includes()
   for _, v in ipairs(H.iar_states(s, "CCIncludePath2") or {}) do
     if not H.is_bsp_include(v) and v ~= "$PROJ_DIR$\\..\\.." and not H.list_contains(inc, v) then inc[#inc + 1] = v end
   end
-  s = H.set_iar_option(s, "CCIncludePath2", inc)
+  -- The compiler's secure-state extensions and the import library, as command-line
+  -- options: the project format of the template has no TrustZone settings of its own.
+  s = H.set_iar_options(s, {
+    { "IExtraOptionsCheck", "1" },
+    { "IExtraOptions", H.replace_options(H.iar_states(s, "IExtraOptions") or {},
+      function(v) return v == "--cmse" end, { "--cmse" }) },
+    { "IlinkOutputFile", PRJ .. ".out" },
+    { "IlinkIcfOverride", "1" },
+    { "IlinkIcfFile", "$PROJ_DIR$\\secure.icf" },
+    { "IlinkUseExtraOptions", "1" },
+    { "IlinkExtraOptions", H.replace_options(H.iar_states(s, "IlinkExtraOptions") or {},
+      is_import_library_option, import_library_options(LIB_IAR, " ", "$PROJ_DIR$\\..\\nsclib\\" .. LIB_IAR)) },
+    -- The image is written into the output folder, beside the import library and the
+    -- prototype header.
+    { "ExePath", "..\\nsclib" },
+    { "CCIncludePath2", inc },
+  })
 
   s = H.rename_iar_sources(s, "main_" .. PRJ .. ".c")
   local files = {}
@@ -305,13 +307,15 @@ local function edit_ewd()
   local path = H.join(IAR, PRJ .. ".ewd")
   local s = H.read_required(path)
   if not s then return end
+  local options = {}
   for n = 1, 3 do
     local image = CHAIN[n]
-    s = H.set_iar_option(s, "OCImagesUse" .. n, image and "1" or "0")
-    s = H.set_iar_option(s, "OCImagesPath" .. n, image and image.iar or "")
-    s = H.set_iar_option(s, "OCImagesOffset" .. n, image and "0" or "")
+    options[#options + 1] = { "OCImagesUse" .. n, image and "1" or "0" }
+    options[#options + 1] = { "OCImagesPath" .. n, image and image.iar or "" }
+    options[#options + 1] = { "OCImagesOffset" .. n, image and "0" or "" }
   end
-  s = H.set_iar_option(s, "OCDownloadExtraImage", CHAIN[1] and "1" or "0")
+  options[#options + 1] = { "OCDownloadExtraImage", CHAIN[1] and "1" or "0" }
+  s = H.set_iar_options(s, options)
   s = H.set_iar_download(s, FLASH_TOOLS.iar)
   if #CHAIN > 3 then
     local rest = {}

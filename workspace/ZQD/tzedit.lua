@@ -373,15 +373,15 @@ local function find_element(s, open, key, close, line)
   end
 end
 
--- Rewrites an IAR option in every configuration with one <state> per value. The
--- options are found by their name with a plain search: a pattern that begins
+-- The places of the IAR option name in every configuration, as { start, stop,
+-- text } with text the option holding one <state> per value, added to spans.
+-- The options are found by their name with a plain search: a pattern that begins
 -- with the indentation is tried at every blank of the project, and that cost
 -- grows with the square of the indentation.
-local function set_iar_option(s, name, values)
+local function iar_option_spans(s, name, values, eol, spans)
   if type(values) ~= "table" then values = { values } end
-  local eol = eol_of(s)
   local key = "<name>" .. name .. "</name>"
-  local out, done, from = {}, 1, 1
+  local done, from = 1, 1
   while true do
     local a, b = find_plain(s, key, from)
     if not a then break end
@@ -396,14 +396,31 @@ local function set_iar_option(s, name, values)
       local t = { ind .. "<option>" .. s:sub(tag + 8, b) .. (ver_end and s:sub(b + 1, ver_end) or "") }
       for _, v in ipairs(values) do t[#t + 1] = inner .. "<state>" .. xesc(v) .. "</state>" end
       if #values == 0 then t[#t + 1] = inner .. "<state></state>" end
-      out[#out + 1] = s:sub(done, ind_start - 1)
-      out[#out + 1] = table.concat(t, eol) .. eol .. ind .. "</option>"
+      spans[#spans + 1] = { ind_start, close + 8, table.concat(t, eol) .. eol .. ind .. "</option>" }
       done = close + 9
       from = done
     end
   end
-  out[#out + 1] = s:sub(done)
+end
+
+-- Rewrites IAR options in every configuration, each { name, values } of list with
+-- one <state> per value (values: a table or one text), in one pass over s.
+local function set_iar_options(s, list)
+  local eol, spans = eol_of(s), {}
+  for _, option in ipairs(list) do iar_option_spans(s, option[1], option[2], eol, spans) end
+  table.sort(spans, function(x, y) return x[1] < y[1] end)
+  local out, copied = {}, 1
+  for _, span in ipairs(spans) do
+    out[#out + 1] = s:sub(copied, span[1] - 1)
+    out[#out + 1] = span[3]
+    copied = span[2] + 1
+  end
+  out[#out + 1] = s:sub(copied)
   return table.concat(out)
+end
+
+local function set_iar_option(s, name, values)
+  return set_iar_options(s, { { name, values } })
 end
 
 -- Replaces (or adds before </Groups>) the Keil group named name.
@@ -880,12 +897,14 @@ end
 -- C-SPY downloads the project's image and its extra images only through a flash
 -- loader; without one it debugs what the flash holds.
 local function set_iar_download(s, loader)
-  s = set_iar_option(s, "UseFlashLoader", loader and "1" or "0")
-  s = set_iar_option(s, "OverrideDefFlashBoard", loader and "1" or "0")
-  s = set_iar_option(s, "FlashLoadersV3", loader or "")
-  s = set_iar_option(s, "OCDownloadSuppressDownload", loader and "0" or "1")
-  for n = 1, 3 do s = set_iar_option(s, "OCImagesSuppressCheck" .. n, loader and "0" or "1") end
-  return s
+  local options = {
+    { "UseFlashLoader", loader and "1" or "0" },
+    { "OverrideDefFlashBoard", loader and "1" or "0" },
+    { "FlashLoadersV3", loader or "" },
+    { "OCDownloadSuppressDownload", loader and "0" or "1" },
+  }
+  for n = 1, 3 do options[#options + 1] = { "OCImagesSuppressCheck" .. n, loader and "0" or "1" } end
+  return set_iar_options(s, options)
 end
 
 -- Options of a command-line option list (IAR's one line per state, Keil's one
@@ -1067,6 +1086,7 @@ return {
   merge_keil_includes = merge_keil_includes,
   iar_states = iar_states,
   set_iar_option = set_iar_option,
+  set_iar_options = set_iar_options,
   set_keil_group = set_keil_group,
   keil_file = keil_file,
   KEIL_XO_OPTION = KEIL_XO_OPTION,
