@@ -64,12 +64,22 @@ local function HX(n) return "0x" .. hex(n, 8, true) end   -- headers, scatter an
 
 local function u32(n) return math.floor(tonumber(n) or 0) % 4294967296 end
 
-local function pesc(t) return (t:gsub("[%^%$%(%)%%%.%[%]%*%+%-%?]", "%%%0")) end
-local function resc(t) return (t:gsub("%%", "%%%%")) end
+-- The escapes look first whether there is anything to escape: they run for every
+-- value written, and most values have nothing.
+local function pesc(t)
+  if not t:find("[%^%$%(%)%%%.%[%]%*%+%-%?]") then return t end
+  return (t:gsub("[%^%$%(%)%%%.%[%]%*%+%-%?]", "%%%0"))
+end
+local function resc(t)
+  if not t:find("%", 1, true) then return t end
+  return (t:gsub("%%", "%%%%"))
+end
 local function xesc(t)
+  if not t:find("[&<>\"]") then return t end
   return (t:gsub("&", "&amp;"):gsub("<", "&lt;"):gsub(">", "&gt;"):gsub("\"", "&quot;"))
 end
 local function xunesc(t)
+  if not t:find("&", 1, true) then return t end
   return (t:gsub("&lt;", "<"):gsub("&gt;", ">"):gsub("&quot;", "\""):gsub("&apos;", "'"):gsub("&amp;", "&"))
 end
 
