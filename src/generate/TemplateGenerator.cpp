@@ -101,7 +101,7 @@ GenerationResult TemplateGenerator::CreateTemplate() {
     if (!ResolveBspReference(result, context.outputFolder, context.rpath)) return result;
     context.bspPath = fs::WithNativeSeparators(config_.bspPath);
     SummariseSecureProjects(config_.projects, context);
-    const fs::ConfinedBatch batch(fs::ToPath(context.outputFolder));
+    fs::ConfinedBatch batch(fs::ToPath(context.outputFolder));
 
     const SauPlan sau = PlanSauRegions(config_);
     FailedOperations failures;
@@ -122,6 +122,11 @@ GenerationResult TemplateGenerator::CreateTemplate() {
         return result;
     }
     WriteGeneratedDocuments(config_, context, failures, result.warnings);
+    // The files reach the disk before the report says they were written.
+    if (!batch.Flush()) {
+        failures.reported(L"Unable to flush the files written into " + context.outputFolder +
+                          L" to the disk");
+    }
     result.failedOperations = failures.lines();
     result.outcome = CompletionOutcome(result);
     ShowCompletion(result);

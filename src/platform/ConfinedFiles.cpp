@@ -183,10 +183,13 @@ Confined StepProblem(int folder, const std::string& step, int error) {
 
 }  // namespace
 
+using Identity = std::pair<dev_t, ino_t>;
+
 struct ConfinedBatch::State {
     Path root;
-    Descriptor rootFolder;                    // opened at the first operation
-    std::set<std::pair<dev_t, ino_t>> swept;  // folders cleared of temporaries
+    Descriptor rootFolder;       // opened at the first operation
+    std::set<Identity> swept;    // folders cleared of temporaries
+    std::set<Identity> written;  // files this batch wrote and has not flushed
     State* outer = nullptr;
 };
 
@@ -202,7 +205,10 @@ ConfinedBatch::ConfinedBatch(const Path& root) : state_(std::make_unique<State>(
     innermostBatch = state_.get();
 }
 
-ConfinedBatch::~ConfinedBatch() { innermostBatch = state_->outer; }
+ConfinedBatch::~ConfinedBatch() {
+    (void)Flush();
+    innermostBatch = state_->outer;
+}
 
 namespace {
 
@@ -314,19 +320,34 @@ void RemoveStaleTemporaries(const Place& place) {
     ::closedir(listing);
 }
 
-// Writes the temporary file; false (and no temporary left) on any failure.
+// Writes the temporary file; false (and no temporary left) on any failure. It is
+// flushed to the disk unless its identity is wanted, for a batch to flush later.
 bool WriteTemporary(const Place& place, const std::string& temp, const std::string& bytes,
-                    std::optional<mode_t> mode) {
+                    std::optional<mode_t> mode, Identity* identity) {
     const int folder = place.folder;
     Descriptor file(::openat(folder, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                              0666));
     if (!file.valid()) return false;
-    bool ok = detail::WriteAll(file.get(), bytes) && ::fsync(file.get()) == 0;
+    bool ok = detail::WriteAll(file.get(), bytes);
+    if (ok && identity == nullptr) ok = ::fsync(file.get()) == 0;
+    struct stat status {};
+    if (ok && identity != nullptr) {
+        ok = ::fstat(file.get(), &status) == 0;
+        *identity = {status.st_dev, status.st_ino};
+    }
     // The permissions are kept where possible; failing to keep them loses no data.
     if (ok && mode) (void)::fchmod(file.get(), *mode);
     ok = file.Close() && ok;
     if (!ok) ::unlinkat(folder, temp.c_str(), 0);
     return ok;
+}
+
+// A write a batch may leave to its one flush at the end: nothing is replaced, or
+// only what the batch wrote itself. A file that was there before is the
+// developer's, flushed before it is replaced, so that a crash cannot leave it empty.
+bool LeftToBatch(const Place& place, bool exists, const struct stat& status) {
+    return place.batch != nullptr &&
+           (!exists || place.batch->written.count({status.st_dev, status.st_ino}) != 0);
 }
 
 // mode: the permissions of a file that does not exist yet (an existing file keeps its own).
@@ -344,11 +365,14 @@ Confined WriteAt(const Place& place, const std::string& bytes, std::optional<mod
     if (exists && ::faccessat(folder, place.name.c_str(), W_OK, 0) != 0) return Confined::Failed;
     if (exists) mode = status.st_mode & 07777;
     const std::string temp = detail::TemporaryName(place.name);
-    if (!WriteTemporary(place, temp, bytes, mode)) return Confined::Failed;
+    Identity written{};
+    const bool later = LeftToBatch(place, exists, status);
+    if (!WriteTemporary(place, temp, bytes, mode, later ? &written : nullptr)) return Confined::Failed;
     if (::renameat(folder, temp.c_str(), folder, place.name.c_str()) != 0) {
         ::unlinkat(folder, temp.c_str(), 0);
         return Confined::Failed;
     }
+    if (later) place.batch->written.insert(written);
     RemoveStaleTemporaries(place);
     return Confined::Done;
 }
@@ -368,6 +392,20 @@ bool RenameNoReplace(const Place& from, const Place& to) {
 }
 
 }  // namespace
+
+bool ConfinedBatch::Flush() {
+    if (state_->written.empty()) return true;
+    Descriptor owned;
+    const int root = OpenRoot(state_.get(), state_->root, owned);
+    if (root < 0) return false;
+#ifdef __linux__
+    if (::syncfs(root) != 0) return false;
+#else
+    ::sync();
+#endif
+    state_->written.clear();
+    return true;
+}
 
 ConfinedKind KindBelow(const Path& root, const Path& path) {
     const Place place = Locate(root, path);
@@ -452,6 +490,7 @@ struct ConfinedBatch::State {};
 // Windows checks each step before each operation; nothing is kept between them.
 ConfinedBatch::ConfinedBatch(const Path&) : state_(std::make_unique<State>()) {}
 ConfinedBatch::~ConfinedBatch() = default;
+bool ConfinedBatch::Flush() { return true; }
 
 namespace {
 

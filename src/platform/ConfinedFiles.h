@@ -40,8 +40,8 @@ ConfinedKind KindBelow(const Path& root, const Path& path);
 Confined ReadBelow(const Path& root, const Path& path, std::string& bytes);
 
 // Makes path hold bytes: a temporary file beside it gets every byte (each write and
-// the close checked, flushed to the disk) and is then renamed over path, so path
-// is either its old self or whole. A file that already holds bytes is left alone.
+// the close checked, flushed to the disk unless a batch flushes it later) and is
+// then renamed over path, so path is either its old self or whole. A file that already holds bytes is left alone.
 // Afterwards the temporary files of path that a killed earlier write left are
 // removed. A read-only target: Failed, unchanged.
 Confined WriteBelow(const Path& root, const Path& path, const std::string& bytes);
@@ -63,14 +63,20 @@ Confined CreateDirectoryBelow(const Path& root, const Path& path);
 // While one lives, the operations of its thread below its root keep that root
 // open from one to the next, and look for the temporary files that killed earlier
 // writes left once per folder (then for those of every file there) instead of at
-// each write. A generation holds one for its output folder: it moves no folder
-// while it runs. Batches nest; the innermost one with the same root serves.
+// each write. A write that replaces nothing, or only a file the batch wrote
+// itself, is not flushed to the disk on its own: Flush (or the end of the batch)
+// flushes them all at once. A file that was there before is still flushed before
+// it is replaced. A generation holds one for its output folder: it moves no
+// folder while it runs. Batches nest; the innermost one with the same root serves.
 class ConfinedBatch {
 public:
     explicit ConfinedBatch(const Path& root);
     ~ConfinedBatch();
     ConfinedBatch(const ConfinedBatch&) = delete;
     ConfinedBatch& operator=(const ConfinedBatch&) = delete;
+
+    // Flushes what the batch wrote to the disk; false when the system refuses.
+    bool Flush();
 
     struct State;
 

@@ -104,6 +104,68 @@ TEST_F(ConfinedFilesTest, WritesClearStaleTemporariesOfTheirTarget) {
 #endif
 }
 
+// The places below a root whether or not their texts need normalising: the plain
+// ones (root, separator, names) take a shorter road that must agree with the long one.
+TEST(ConfinedPaths, PlainAndNormalisedTextsAgree) {
+    const struct {
+        const char* root;
+        const char* path;
+        bool below;
+    } cases[] = {
+        {"out", "out/a", true},           {"out", "out/a/b", true},
+        {"out", "out", false},            {"out", "outer/a", false},
+        {"out", "out/./a", true},         {"out", "out//a", true},
+        {"out", "out/../x", false},       {"out", "out/a/..", false},
+        {"out/", "out/a", true},          {"./out", "out/a", true},
+        {"out", "./out/a", true},         {"a/../out", "out/x", true},
+        {".", "x", true},                 {"..", "../x", true},
+        {"out/sub", "out/a", false},      {"out", "out/a/../b", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(fs::LiesBelow(c.root, c.path), c.below) << c.root << " " << c.path;
+        const stdfs::path absoluteRoot = stdfs::current_path() / c.root;
+        EXPECT_EQ(fs::LiesBelow(absoluteRoot, stdfs::current_path() / c.path), c.below)
+            << "absolute " << c.root << " " << c.path;
+    }
+}
+
+// In a batch the first write into a folder clears the stale temporaries of every
+// file there, later writes into it do not look again, and every write lands whole,
+// also over a file the batch wrote itself.
+TEST_F(ConfinedFilesTest, ABatchClearsEachFolderOnceAndWritesWhole) {
+    for (const char* name : {"file.txt.tmp123_0", "other.txt.tmp1_1", "plain/x.txt.tmp2_2"}) {
+        dir.writeFile("root/" + std::string(name), "");
+    }
+    for (const char* name : {"file.txt.tmpX", "keep.tmp", ".tmp1_1"}) {
+        dir.writeFile("root/" + std::string(name), "keep");
+    }
+    {
+        fs::ConfinedBatch batch(root);
+        EXPECT_EQ(fs::WriteBelow(root, root / "file.txt", "first"), fs::Confined::Done);
+        for (const char* gone : {"file.txt.tmp123_0", "other.txt.tmp1_1"}) {
+            EXPECT_FALSE(stdfs::exists(root / gone)) << gone;
+        }
+        for (const char* kept : {"file.txt.tmpX", "keep.tmp", ".tmp1_1"}) {
+            EXPECT_TRUE(stdfs::exists(root / kept)) << kept;
+        }
+        EXPECT_TRUE(stdfs::exists(root / "plain" / "x.txt.tmp2_2")) << "no write went into plain yet";
+        dir.writeFile("root/later.txt.tmp7_7", "");
+        EXPECT_EQ(fs::WriteBelow(root, root / "file.txt", "second, longer"), fs::Confined::Done);
+        EXPECT_EQ(fs::WriteBelow(root, root / "new.txt", "new"), fs::Confined::Done);
+        EXPECT_TRUE(stdfs::exists(root / "later.txt.tmp7_7")) << "the folder was cleared once";
+        EXPECT_EQ(fs::CopyIntoBelow(dir.file("template.txt"), root, root / "plain" / "copy.txt"),
+                  fs::Confined::Done);
+        EXPECT_FALSE(stdfs::exists(root / "plain" / "x.txt.tmp2_2"));
+        EXPECT_TRUE(batch.Flush());
+        EXPECT_EQ(fs::WriteBelow(root, root / "new.txt", "after the flush"), fs::Confined::Done);
+    }
+    EXPECT_EQ(dir.readFile("root/file.txt"), "second, longer");
+    EXPECT_EQ(dir.readFile("root/new.txt"), "after the flush");
+    EXPECT_EQ(dir.readFile("root/plain/copy.txt"), "from the template");
+    EXPECT_EQ(fs::WriteBelow(root, root / "file.txt", "outside a batch"), fs::Confined::Done);
+    EXPECT_TRUE(stdfs::exists(root / "later.txt.tmp7_7")) << "outside a batch a write clears its own only";
+}
+
 #ifndef _WIN32
 // Every operation against every kind of trap planted in the root: a link at the
 // target to a file outside, a dangling link, a link to an outside folder on the

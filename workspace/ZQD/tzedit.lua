@@ -96,7 +96,7 @@ end
 -- that begins with a tag is looked for by what follows the tag's "<" or, when
 -- the lead goes on after the tag, by what follows the tag.
 local function find_plain(s, lead, init)
-  if lead:byte(1) ~= 60 then return s:find(lead, init, true) end
+  if #lead < 2 or lead:byte(1) ~= 60 then return s:find(lead, init, true) end
   local k = lead:find(">", 1, true)
   if not k or k == #lead then k = 1 end
   local probe, prefix = lead:sub(k + 1), lead:sub(1, k)
@@ -129,8 +129,8 @@ local function find_from(s, lead, pattern, init, indented)
 end
 
 -- s:match(pattern) for such a pattern.
-local function match_from(s, lead, pattern)
-  local a = find_from(s, lead, pattern)
+local function match_from(s, lead, pattern, indented)
+  local a = find_from(s, lead, pattern, 1, indented)
   if a then return s:match("^" .. pattern, a) end
 end
 
@@ -153,7 +153,8 @@ end
 
 -- Replaces the text of every <tag>...</tag> in s (or only the first n) with value.
 local function set_tag(s, tag, value, n)
-  return gsub_from(s, "<" .. tag .. ">", "(<" .. tag .. ">)[^<]*(</" .. tag .. ">)", "%1" .. resc(xesc(value)) .. "%2", n)
+  local open = "<" .. tag .. ">"
+  return gsub_from(s, open, "(" .. open .. ")[^<]*(</" .. tag .. ">)", "%1" .. resc(xesc(value)) .. "%2", n)
 end
 
 -- Applies fn to the first <tag>...</tag> block of s.
@@ -1060,6 +1061,10 @@ end
 return {
   join = join,
   exists = exists,
+  find_plain = find_plain,
+  find_from = find_from,
+  match_from = match_from,
+  gsub_from = gsub_from,
   define_number = define_number,
   icf_number = icf_number,
   bsp_flash_tools = bsp_flash_tools,
