@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <utility>
@@ -164,6 +166,7 @@ bool IsPlain(mode_t mode) { return S_ISREG(mode) || S_ISDIR(mode); }
 // folder is owned unless it is the root a batch keeps open.
 struct Place {
     Descriptor owned;
+    std::shared_ptr<Descriptor> held;  // a folder the batch keeps
     int folder = -1;
     ConfinedBatch::State* batch = nullptr;  // the batch of the operation's root, if any
     std::string name;
@@ -185,9 +188,21 @@ Confined StepProblem(int folder, const std::string& step, int error) {
 
 using Identity = std::pair<dev_t, ino_t>;
 
+// A folder on the way that a batch keeps open, with what it was when opened. An
+// operation holds it as well, so that making room in the batch never closes a
+// folder in use.
+struct OpenFolder {
+    std::shared_ptr<Descriptor> descriptor;
+    Identity identity;
+};
+
+// Enough for the folders of a few projects; a descriptor each, so it stays small.
+constexpr std::size_t kOpenFoldersKept = 64;
+
 struct ConfinedBatch::State {
     Path root;
     Descriptor rootFolder;       // opened at the first operation
+    std::map<std::string, OpenFolder> folders;  // by their steps below the root
     std::set<Identity> swept;    // folders cleared of temporaries
     std::set<Identity> written;  // files this batch wrote and has not flushed
     State* outer = nullptr;
@@ -226,6 +241,33 @@ int OpenRoot(ConfinedBatch::State* batch, const Path& root, Descriptor& owned) {
     return target.get();
 }
 
+// The folder a batch kept for the way, while the entry step of parent is still that
+// folder (not a link or another folder put in its place); null otherwise.
+std::shared_ptr<Descriptor> KeptFolder(ConfinedBatch::State* batch, const std::string& way,
+                                       int parent, const std::string& step) {
+    if (batch == nullptr) return nullptr;
+    const auto kept = batch->folders.find(way);
+    if (kept == batch->folders.end()) return nullptr;
+    struct stat status {};
+    if (::fstatat(parent, step.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode) &&
+        Identity{status.st_dev, status.st_ino} == kept->second.identity) {
+        return kept->second.descriptor;
+    }
+    batch->folders.erase(kept);
+    return nullptr;
+}
+
+// Hands the folder just opened to the batch to keep; null when there is none.
+std::shared_ptr<Descriptor> KeepFolder(ConfinedBatch::State* batch, const std::string& way,
+                                       Descriptor& folder) {
+    struct stat status {};
+    if (batch == nullptr || ::fstat(folder.get(), &status) != 0) return nullptr;
+    if (batch->folders.size() >= kOpenFoldersKept) batch->folders.clear();
+    auto kept = std::make_shared<Descriptor>(std::move(folder));
+    batch->folders[way] = OpenFolder{kept, {status.st_dev, status.st_ino}};
+    return kept;
+}
+
 Place Locate(const Path& root, const Path& path) {
     Place place;
     const auto steps = StepsBelow(root, path);
@@ -240,18 +282,33 @@ Place Locate(const Path& root, const Path& path) {
         place.problem = errno == ENOENT ? Confined::Missing : Confined::Failed;
         return place;
     }
+    std::string way;
+    std::shared_ptr<Descriptor> held;
     for (std::size_t i = 0; i + 1 < steps->size(); ++i) {
         const std::string& step = (*steps)[i];
+        way += '/' + step;
+        if (auto kept = KeptFolder(place.batch, way, folder, step)) {
+            held = std::move(kept);
+            folder = held->get();
+            continue;
+        }
         Descriptor next(
             ::openat(folder, step.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!next.valid()) {
             place.problem = StepProblem(folder, step, errno);
             return place;
         }
-        owned = std::move(next);
-        folder = owned.get();
+        if (auto kept = KeepFolder(place.batch, way, next)) {
+            held = std::move(kept);
+            folder = held->get();
+        } else {
+            owned = std::move(next);
+            folder = owned.get();
+            held.reset();
+        }
     }
     place.owned = std::move(owned);
+    place.held = std::move(held);
     place.folder = folder;
     place.name = steps->back();
     return place;

@@ -60,8 +60,10 @@ Confined RemoveBelow(const Path& root, const Path& path);
 // Creates the folder path, one level; Failed when something of that name exists.
 Confined CreateDirectoryBelow(const Path& root, const Path& path);
 
-// While one lives, the operations of its thread below its root keep that root
-// open from one to the next, and look for the temporary files that killed earlier
+// While one lives, the operations of its thread below its root keep that root and
+// the folders on their way open from one to the next (a kept folder serves only
+// while its place still holds that very folder, so a link put there is still
+// refused), and look for the temporary files that killed earlier
 // writes left once per folder (then for those of every file there) instead of at
 // each write. A write that replaces nothing, or only a file the batch wrote
 // itself, is not flushed to the disk on its own: Flush (or the end of the batch)
