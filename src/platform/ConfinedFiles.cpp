@@ -163,7 +163,7 @@ Confined ProblemOf(int error) {
 bool IsPlain(mode_t mode) { return S_ISREG(mode) || S_ISDIR(mode); }
 
 // The open folder that holds the last step of a path, and that step's name. The
-// folder is owned unless it is the root a batch keeps open.
+// folder is owned, or held with the batch that keeps it (the root among them).
 struct Place {
     Descriptor owned;
     std::shared_ptr<Descriptor> held;  // a folder the batch keeps
