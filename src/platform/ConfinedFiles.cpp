@@ -119,6 +119,16 @@ std::optional<std::vector<NativeName>> StepsBelow(const Path& root, const Path& 
 
 bool LiesBelow(const Path& root, const Path& path) { return StepsBelow(root, path).has_value(); }
 
+namespace {
+
+// The innermost batch of this thread; each names the one it is nested in.
+thread_local ConfinedBatch::State* innermostBatch = nullptr;
+
+// The innermost batch of this thread for root, or null.
+ConfinedBatch::State* BatchFor(const Path& root);
+
+}  // namespace
+
 #ifndef _WIN32
 namespace {
 
@@ -209,30 +219,6 @@ struct ConfinedBatch::State {
 };
 
 namespace {
-
-thread_local ConfinedBatch::State* innermostBatch = nullptr;
-
-}  // namespace
-
-ConfinedBatch::ConfinedBatch(const Path& root) : state_(std::make_unique<State>()) {
-    state_->root = root;
-    state_->outer = innermostBatch;
-    innermostBatch = state_.get();
-}
-
-ConfinedBatch::~ConfinedBatch() {
-    (void)Flush();
-    innermostBatch = state_->outer;
-}
-
-namespace {
-
-ConfinedBatch::State* BatchFor(const Path& root) {
-    for (ConfinedBatch::State* batch = innermostBatch; batch != nullptr; batch = batch->outer) {
-        if (batch->root == root) return batch;
-    }
-    return nullptr;
-}
 
 // The root's descriptor, or -1 with errno set; owned receives it unless a batch keeps it.
 int OpenRoot(ConfinedBatch::State* batch, const Path& root, Descriptor& owned) {
@@ -542,11 +528,14 @@ Confined CreateDirectoryBelow(const Path& root, const Path& path) {
 
 #else  // _WIN32
 
-struct ConfinedBatch::State {};
+// Windows checks each step before each operation and flushes each file; a batch
+// only clears each folder once of stale temporaries.
+struct ConfinedBatch::State {
+    Path root;
+    std::set<Path> swept;  // folders cleared of temporaries
+    State* outer = nullptr;
+};
 
-// Windows checks each step before each operation; nothing is kept between them.
-ConfinedBatch::ConfinedBatch(const Path&) : state_(std::make_unique<State>()) {}
-ConfinedBatch::~ConfinedBatch() = default;
 bool ConfinedBatch::Flush() { return true; }
 
 namespace {
@@ -556,6 +545,7 @@ namespace {
 struct Place {
     Path path;
     Confined problem = Confined::Done;
+    ConfinedBatch::State* batch = nullptr;  // the batch of the operation's root, if any
 };
 
 constexpr DWORD kNoAttributes = INVALID_FILE_ATTRIBUTES;
@@ -570,6 +560,7 @@ Place Locate(const Path& root, const Path& path) {
         place.problem = Confined::Refused;
         return place;
     }
+    place.batch = BatchFor(root);
     Path current = root;
     for (std::size_t i = 0; i + 1 < steps->size(); ++i) {
         current /= (*steps)[i];
@@ -616,16 +607,21 @@ Confined ReadAt(const Path& path, std::string& bytes) {
     return result;
 }
 
-void RemoveStaleTemporaries(const Path& target) {
-    const NativeName name = target.filename().native();
-    const Path pattern = target.parent_path() / (name + L".tmp*");
+// Removes the temporary files of the place's name, or, the first time a batch
+// meets the folder, those of every name there.
+void RemoveStaleTemporaries(const Place& place) {
+    const Path folder = place.path.parent_path();
+    const bool everyName = place.batch != nullptr;
+    if (everyName && !place.batch->swept.insert(folder).second) return;
+    const NativeName name = place.path.filename().native();
+    const Path pattern = folder / (everyName ? NativeName(L"*.tmp*") : name + L".tmp*");
     WIN32_FIND_DATAW found{};
     const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        if (detail::IsTemporaryOf(found.cFileName, name) && IsRegular(found.dwFileAttributes)) {
-            DeleteFileW((target.parent_path() / found.cFileName).c_str());
-        }
+        const bool stale = everyName ? detail::IsTemporary(found.cFileName)
+                                     : detail::IsTemporaryOf(found.cFileName, name);
+        if (stale && IsRegular(found.dwFileAttributes)) DeleteFileW((folder / found.cFileName).c_str());
     } while (FindNextFileW(search, &found) != 0);
     FindClose(search);
 }
@@ -640,13 +636,14 @@ bool WriteTemporary(const Path& temp, const std::string& bytes) {
     return ok;
 }
 
-Confined WriteAt(const Path& path, const std::string& bytes) {
+Confined WriteAt(const Place& place, const std::string& bytes) {
+    const Path& path = place.path;
     const DWORD attributes = AttributesAt(path);
     const bool exists = attributes != kNoAttributes;
     if (exists && !IsRegular(attributes)) return Confined::Refused;
     std::string current;
     if (exists && ReadAt(path, current) == Confined::Done && current == bytes) {
-        RemoveStaleTemporaries(path);
+        RemoveStaleTemporaries(place);
         return Confined::Done;
     }
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return Confined::Failed;
@@ -656,7 +653,7 @@ Confined WriteAt(const Path& path, const std::string& bytes) {
         DeleteFileW(temp.c_str());
         return Confined::Failed;
     }
-    RemoveStaleTemporaries(path);
+    RemoveStaleTemporaries(place);
     return Confined::Done;
 }
 
@@ -682,7 +679,7 @@ Confined ReadBelow(const Path& root, const Path& path, std::string& bytes) {
 Confined WriteBelow(const Path& root, const Path& path, const std::string& bytes) {
     const Place place = Locate(root, path);
     if (place.problem != Confined::Done) return place.problem;
-    return WriteAt(place.path, bytes);
+    return WriteAt(place, bytes);
 }
 
 Confined CopyIntoBelow(const Path& source, const Path& root, const Path& path) {
@@ -691,7 +688,7 @@ Confined CopyIntoBelow(const Path& source, const Path& root, const Path& path) {
     if (read != Confined::Done) return read;
     const Place place = Locate(root, path);
     if (place.problem != Confined::Done) return place.problem;
-    return WriteAt(place.path, bytes);
+    return WriteAt(place, bytes);
 }
 
 Confined MoveBelow(const Path& root, const Path& from, const Path& to, bool replace) {
@@ -728,5 +725,27 @@ Confined CreateDirectoryBelow(const Path& root, const Path& path) {
 }
 
 #endif
+
+namespace {
+
+ConfinedBatch::State* BatchFor(const Path& root) {
+    for (ConfinedBatch::State* batch = innermostBatch; batch != nullptr; batch = batch->outer) {
+        if (batch->root == root) return batch;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ConfinedBatch::ConfinedBatch(const Path& root) : state_(std::make_unique<State>()) {
+    state_->root = root;
+    state_->outer = innermostBatch;
+    innermostBatch = state_.get();
+}
+
+ConfinedBatch::~ConfinedBatch() {
+    (void)Flush();
+    innermostBatch = state_->outer;
+}
 
 }  // namespace velmora::fs

@@ -68,8 +68,10 @@ Confined CreateDirectoryBelow(const Path& root, const Path& path);
 // each write. A write that replaces nothing, or only a file the batch wrote
 // itself, is not flushed to the disk on its own: Flush (or the end of the batch)
 // flushes them all at once. A file that was there before is still flushed before
-// it is replaced. A generation holds one for its output folder: it moves no
-// folder while it runs. Batches nest; the innermost one with the same root serves.
+// it is replaced. On Windows a batch only clears each folder once: there every
+// operation checks its steps anew and flushes its file. A generation holds one for
+// its output folder: it moves no folder while it runs. Batches nest; the innermost
+// one with the same root serves.
 class ConfinedBatch {
 public:
     explicit ConfinedBatch(const Path& root);
