@@ -13,6 +13,7 @@ void SummariseSecureProjects(const ProjectTable& projects, GenerationContext& co
     context.allNscSize = 0;
     context.secureProjects.clear();
     context.nscLibraries.clear();
+    context.generated.clear();
     for (const ProjectEntry& project : projects.rows) {
         if (!IsSecureProject(project)) continue;
         const std::uint32_t nscBase = ReadGeneratorHex(project.nscBase);

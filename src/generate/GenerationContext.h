@@ -3,6 +3,7 @@
 // ends: the resolved folders, rpath, and the summary of the secure projects.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,13 +20,16 @@ struct GenerationContext {
     std::vector<std::wstring> secureProjects;  // names, in row order
     // Secure projects with an NSC size, appended as each is generated.
     std::vector<std::wstring> nscLibraries;
+    // The projects this run has generated so far, each with whether it is secure.
+    std::map<std::wstring, bool> generated;
 };
 
 // State texts compared exactly: "S" secure, "NS" non-secure (validation allows no other).
 bool IsSecureProject(const ProjectEntry& project);
 bool IsNonSecureProject(const ProjectEntry& project);
 
-// Fills allNscBase, allNscSize and secureProjects from the secure rows; empties nscLibraries.
+// Fills allNscBase, allNscSize and secureProjects from the secure rows; empties
+// nscLibraries and generated.
 void SummariseSecureProjects(const ProjectTable& projects, GenerationContext& context);
 
 struct NextBoot {

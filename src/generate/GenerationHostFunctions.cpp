@@ -151,7 +151,24 @@ int ScriptBootChain(lua_State* state) {
     return 1;
 }
 
+// generated(name): one result, "S", "NS" or nil.
+int ScriptGenerated(lua_State* state) {
+    const auto& generated = *static_cast<const std::map<std::wstring, bool>*>(
+        lua_touserdata(state, lua_upvalueindex(1)));
+    const auto found = generated.find(TextArgument(state));
+    if (found == generated.end()) {
+        lua_pushnil(state);
+    } else {
+        lua_pushstring(state, found->second ? "S" : "NS");
+    }
+    return 1;
+}
+
 }  // namespace
+
+void RegisterGenerated(ScriptHost& host, std::map<std::wstring, bool>& generated) {
+    host.Register("generated", &ScriptGenerated, &generated);
+}
 
 void RegisterBootChain(ScriptHost& host, std::vector<BootImage>& chain) {
     host.Register("bootchain", &ScriptBootChain, &chain);

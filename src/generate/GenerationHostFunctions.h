@@ -18,8 +18,12 @@
 //                  content leaves it alone); true, or nil and the reason (outside the
 //                  output folder, a link or special file in the way, a full disk, ...);
 //   removefile(path)  removes a regular file in the output folder; true, or nil and
-//                  the reason.
+//                  the reason;
+//   generated(name)  "S" or "NS" when this run has already generated the project of
+//                  that name (so its files say so as well), else nil: a script that
+//                  orders the workspaces need not read those projects' files again.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -44,6 +48,9 @@ void RegisterTemplateHostFunctions(ScriptHost& host, ScriptReports& reports, boo
 
 // Registers bootchain over chain, which must outlive the run.
 void RegisterBootChain(ScriptHost& host, std::vector<BootImage>& chain);
+
+// Registers generated over the projects generated so far, which must outlive the run.
+void RegisterGenerated(ScriptHost& host, std::map<std::wstring, bool>& generated);
 
 // readfile for a script that reads only (the import): regular files, links followed.
 void RegisterFileReader(ScriptHost& host);

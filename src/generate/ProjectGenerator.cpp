@@ -51,8 +51,10 @@ bool ProjectGenerator::GenerateSecure(const ProjectEntry& project) {
     RegisterTemplateHostFunctions(host, reports_, true);
     std::vector<BootImage> chain = BootChainAfter(project, config_.projects);
     RegisterBootChain(host, chain);
+    RegisterGenerated(host, context_.generated);
     if (!RunAndClose(host, project.name, L"tes.lua")) return false;
     if (ReadGeneratorHex(project.nscSize) != 0) context_.nscLibraries.push_back(project.name);
+    context_.generated[project.name] = true;
     return true;
 }
 
@@ -66,7 +68,10 @@ bool ProjectGenerator::GenerateNonSecure(const ProjectEntry& project) {
     SetNonSecureProjectGlobals(host, config_, context_, project);
     SetXomRegions(host, project);
     RegisterTemplateHostFunctions(host, reports_, false);
-    return RunAndClose(host, project.name, L"tens.lua");
+    RegisterGenerated(host, context_.generated);
+    if (!RunAndClose(host, project.name, L"tens.lua")) return false;
+    context_.generated[project.name] = false;
+    return true;
 }
 
 void ProjectGenerator::CopyTemplate(const wchar_t* templateFolder, const std::wstring& project) {

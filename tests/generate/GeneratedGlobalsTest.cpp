@@ -66,7 +66,7 @@ TEST_F(GeneratedGlobalsTest, SecureAndNonSecureProjectsGetExactlyTheirGlobals) {
         Number("xomsize1", 0x800),  Number("xombase3", 0x12000),   Number("xomsize3", 0x1000),
         Function("fail"),           Function("warn"),              Function("sauregions"),
         Function("readfile"),       Function("writefile"),         Function("removefile"),
-        Function("bootchain")};
+        Function("bootchain"),      Function("generated")};
     secure.insert(secure.end(), secureRest.begin(), secureRest.end());
 
     const std::vector<Expected> nonSecure = {Text("rpath", bspReference),
@@ -87,7 +87,8 @@ TEST_F(GeneratedGlobalsTest, SecureAndNonSecureProjectsGetExactlyTheirGlobals) {
                                              Function("warn"),
                                              Function("readfile"),
                                              Function("writefile"),
-                                             Function("removefile")};
+                                             Function("removefile"),
+                                             Function("generated")};
 
     ASSERT_EQ(trace.runs.size(), 2u);
     ASSERT_EQ(runs().size(), 2u);
@@ -126,7 +127,7 @@ TEST_F(GeneratedGlobalsTest, SummaryAndListsCoverAllSecureProjectsWhateverTheRow
     const std::vector<std::string> expectedOrder = {
         "rpath",    "fpath", "fmain",  "prjname", "sprj0",     "sprj1",   "nsba",
         "nssramba", "ro",    "rosize", "rw",      "next_boot", "nsclib0", "nsclib1",
-        "fail",     "warn",  "readfile", "writefile", "removefile"};
+        "fail",     "warn",  "readfile", "writefile", "removefile", "generated"};
     EXPECT_EQ(order, expectedOrder);
     EXPECT_EQ(found[2].at("sprj1").second, "B");
     EXPECT_EQ(found[2].at("nsclib1").second, "B");
