@@ -337,7 +337,7 @@ end
 -- The template's entry function takes the project's name; entry functions the
 -- developer added under other names stay as they are.
 local function rename_template_entry(s)
-  return (s:gsub("%f[%w_]Secure_NscEntry%f[^%w_]", H.resc(PRJ) .. "_NscEntry"))
+  return H.replace_word(s, "Secure_NscEntry", PRJ .. "_NscEntry")
 end
 
 local function edit_main()

@@ -6,6 +6,10 @@
 #include <optional>
 #include <string>
 
+#include "platform/ConfinedFiles.h"
+#include "platform/FileSystem.h"
+#include "platform/TextCodec.h"
+
 namespace velmora {
 namespace {
 
@@ -61,6 +65,7 @@ int CachedDofile(lua_State* state) {
                                  "it would wait for input that nobody types");
     }
     const int base = lua_gettop(state);
+    fs::WriteStagedFilesFor(fs::ToPath(ToWide(fileName)));
     if (LoadCompiledFile(state, fileName) != 0) return lua_error(state);
     lua_call(state, 0, LUA_MULTRET);
     return lua_gettop(state) - base;

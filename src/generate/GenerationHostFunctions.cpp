@@ -75,6 +75,19 @@ int ScriptReadFile(lua_State* state) {
     return 1;
 }
 
+// isfile(path): true when readfile would find a regular file there, false
+// otherwise; it reads nothing, so asking costs no copy of a large file.
+int ScriptIsFile(lua_State* state) {
+    const fs::Path path = fs::ToPath(TextArgument(state));
+    const auto* reports = static_cast<const ScriptReports*>(lua_touserdata(state, lua_upvalueindex(1)));
+    const fs::Path root = fs::ToPath(reports->outputFolder);
+    const bool regular = fs::LiesBelow(root, path)
+                             ? fs::KindBelow(root, path) == fs::ConfinedKind::RegularFile
+                             : fs::IsRegularFile(path);
+    lua_pushboolean(state, regular ? 1 : 0);
+    return 1;
+}
+
 // writefile(path, text): true, or nil and the reason.
 int ScriptWriteFile(lua_State* state) {
     const fs::Path path = fs::ToPath(TextArgument(state));
@@ -179,6 +192,7 @@ void RegisterTemplateHostFunctions(ScriptHost& host, ScriptReports& reports, boo
     host.Register("warn", &ScriptWarn, &reports);
     if (secure) host.Register("sauregions", &ScriptSauRegions, &reports);
     host.Register("readfile", &ScriptReadFile, &reports);
+    host.Register("isfile", &ScriptIsFile, &reports);
     host.Register("writefile", &ScriptWriteFile, &reports);
     host.Register("removefile", &ScriptRemoveFile, &reports);
 }

@@ -1,5 +1,9 @@
 #include "generate/ScriptLibraryGuards.h"
 
+#include "platform/ConfinedFiles.h"
+#include "platform/FileSystem.h"
+#include "platform/TextCodec.h"
+
 namespace velmora {
 namespace {
 
@@ -96,6 +100,39 @@ void GuardStandardInput(lua_State* state, int io) {
     lua_settop(state, top);
 }
 
+// Upvalues of the functions that see the disk: the function itself, and how many
+// of its first arguments name files (none: it runs a command, which may read any).
+constexpr int kDiskFunctionUpvalue = 1;
+constexpr int kPathArgumentsUpvalue = 2;
+
+// Calls the function once the files that a generation holds in memory for the
+// paths it names (for a command: all of them) are on the disk.
+int WithStagedFilesWritten(lua_State* state) {
+    const auto paths = static_cast<int>(lua_tointeger(state, lua_upvalueindex(kPathArgumentsUpvalue)));
+    if (paths == 0) fs::WriteStagedFiles();
+    for (int i = 1; i <= paths; ++i) {
+        if (lua_type(state, i) == LUA_TSTRING) {
+            fs::WriteStagedFilesFor(fs::ToPath(ToWide(lua_tostring(state, i))));
+        }
+    }
+    lua_pushvalue(state, lua_upvalueindex(kDiskFunctionUpvalue));
+    lua_insert(state, 1);
+    lua_call(state, lua_gettop(state) - 1, LUA_MULTRET);
+    return lua_gettop(state);
+}
+
+void SeeStagedFiles(lua_State* state, int table, const char* field, int pathArguments) {
+    if (!lua_istable(state, table)) return;
+    lua_getfield(state, table, field);
+    if (!lua_isfunction(state, -1)) {
+        lua_pop(state, 1);
+        return;
+    }
+    lua_pushinteger(state, pathArguments);
+    lua_pushcclosure(state, &WithStagedFilesWritten, 2);
+    lua_setfield(state, table, field);
+}
+
 }  // namespace
 
 void GuardStandardLibrary(lua_State* state) {
@@ -109,7 +146,14 @@ void GuardStandardLibrary(lua_State* state) {
     ReplaceWithError(state, os, "exit", "os.exit", kEndsTheProgram);
     ReplaceWithError(state, debug, "debug", "debug.debug", kWaitsForInput);
     ReplaceWithError(state, debug, "sethook", "debug.sethook", kRemovesTheHook);
+    // Under the stdin guards, whose errors name the script's line.
+    for (const char* field : {"open", "lines"}) SeeStagedFiles(state, io, field, 1);
     if (lua_istable(state, io)) GuardStandardInput(state, io);
+    SeeStagedFiles(state, io, "popen", 0);
+    SeeStagedFiles(state, os, "remove", 1);
+    SeeStagedFiles(state, os, "rename", 2);
+    SeeStagedFiles(state, os, "execute", 0);
+    SeeStagedFiles(state, LUA_GLOBALSINDEX, "loadfile", 1);
     lua_settop(state, top);
 }
 

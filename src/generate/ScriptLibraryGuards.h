@@ -7,7 +7,10 @@
 //   input, and io.stdin:read, io.stdin:lines: wait for input nobody types;
 //   debug.sethook                    would remove the hook that stops a script
 //                                    running too long or cancelled.
-// The rest of io, os and debug (files, os.remove, os.execute, ...) is left alone.
+// The rest of io, os and debug is left alone, but the calls that see files
+// (io.open, io.lines, loadfile, os.remove and os.rename for the files they name;
+// io.popen and os.execute for all) first put on the disk what a generation holds
+// in memory for them, so they see every file it has written.
 
 #include <lua.hpp>
 

@@ -55,6 +55,16 @@ GenerationOutcome CompletionOutcome(const GenerationResult& result) {
     return GenerationOutcome::Completed;
 }
 
+// Writes the batch's files and flushes them to the disk; what fails is a failure line.
+void FlushInto(fs::ConfinedBatch& batch, const std::wstring& outputFolder,
+               FailedOperations& failures) {
+    const fs::ConfinedBatch::Flushed flushed = batch.Flush();
+    for (const fs::Path& path : flushed.notWritten) failures.fileNotWritten(fs::ToText(path));
+    if (!flushed.synced) {
+        failures.reported(L"Unable to flush the files written into " + outputFolder + L" to the disk");
+    }
+}
+
 // The workspaces, the secure projects, then the non-secure ones, each group in row
 // order: the front end's work, which it may cancel.
 bool GenerateProjects(const ProjectTable& projects, ProjectGenerator& generator,
@@ -111,6 +121,11 @@ GenerationResult TemplateGenerator::CreateTemplate() {
     ProjectGenerator generator(config_, context, frontend_, trace_, reports);
     const bool generated = GenerateProjects(config_.projects, generator, frontend_);
     result.scriptOutput = generator.scriptOutput();
+    if (!generated) {
+        // What was written stays, as the reports say.
+        FlushInto(batch, context.outputFolder, failures);
+        result.failedOperations = failures.lines();
+    }
     if (generator.cancelled()) {
         result.outcome = GenerationOutcome::Cancelled;
         ShowCancelled(result);
@@ -123,10 +138,7 @@ GenerationResult TemplateGenerator::CreateTemplate() {
     }
     WriteGeneratedDocuments(config_, context, failures, result.warnings);
     // The files reach the disk before the report says they were written.
-    if (!batch.Flush()) {
-        failures.reported(L"Unable to flush the files written into " + context.outputFolder +
-                          L" to the disk");
-    }
+    FlushInto(batch, context.outputFolder, failures);
     result.failedOperations = failures.lines();
     result.outcome = CompletionOutcome(result);
     ShowCompletion(result);

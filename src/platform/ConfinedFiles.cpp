@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ConfinedDisk.h"
 #include "platform/FileIo.h"
 
 #ifdef _WIN32
@@ -101,7 +102,10 @@ std::optional<std::vector<NativeName>> PlainStepsBelow(const Path& root, const P
     }
 }
 
-// The steps from root down to path, or nothing when path does not lie below root.
+}  // namespace
+
+namespace disk {
+
 std::optional<std::vector<NativeName>> StepsBelow(const Path& root, const Path& path) {
     if (auto plain = PlainStepsBelow(root, path)) return plain;
     std::vector<NativeName> rootParts, pathParts;
@@ -115,7 +119,9 @@ std::optional<std::vector<NativeName>> StepsBelow(const Path& root, const Path& 
     return steps;
 }
 
-}  // namespace
+}  // namespace disk
+
+using disk::StepsBelow;
 
 bool LiesBelow(const Path& root, const Path& path) { return StepsBelow(root, path).has_value(); }
 
@@ -215,6 +221,7 @@ struct ConfinedBatch::State {
     std::map<std::string, OpenFolder> folders;  // by their steps below the root
     std::set<Identity> swept;    // folders cleared of temporaries
     std::set<Identity> written;  // files this batch wrote and has not flushed
+    disk::Staging staging;
     State* outer = nullptr;
 };
 
@@ -436,21 +443,23 @@ bool RenameNoReplace(const Place& from, const Place& to) {
 
 }  // namespace
 
-bool ConfinedBatch::Flush() {
-    if (state_->written.empty()) return true;
+namespace disk {
+
+bool Sync(ConfinedBatch::State& batch) {
+    if (batch.written.empty()) return true;
     Descriptor owned;
-    const int root = OpenRoot(state_.get(), state_->root, owned);
+    const int root = OpenRoot(&batch, batch.root, owned);
     if (root < 0) return false;
 #ifdef __linux__
     if (::syncfs(root) != 0) return false;
 #else
     ::sync();
 #endif
-    state_->written.clear();
+    batch.written.clear();
     return true;
 }
 
-ConfinedKind KindBelow(const Path& root, const Path& path) {
+ConfinedKind Kind(const Path& root, const Path& path) {
     const Place place = Locate(root, path);
     if (place.problem == Confined::Refused) return ConfinedKind::Other;
     if (place.problem != Confined::Done) return ConfinedKind::Missing;
@@ -461,20 +470,31 @@ ConfinedKind KindBelow(const Path& root, const Path& path) {
     return ConfinedKind::Other;
 }
 
-Confined ReadBelow(const Path& root, const Path& path, std::string& bytes) {
+Confined Read(const Path& root, const Path& path, std::string& bytes) {
     bytes.clear();
     const Place place = Locate(root, path);
     if (place.problem != Confined::Done) return place.problem;
     return ReadAt(place.folder, place.name, bytes);
 }
 
-Confined WriteBelow(const Path& root, const Path& path, const std::string& bytes) {
+Confined Write(const Path& root, const Path& path, const std::string& bytes, Permissions mode) {
     const Place place = Locate(root, path);
     if (place.problem != Confined::Done) return place.problem;
-    return WriteAt(place, bytes, std::nullopt);
+    return WriteAt(place, bytes, mode ? std::optional<mode_t>(static_cast<mode_t>(*mode)) : std::nullopt);
 }
 
-Confined CopyIntoBelow(const Path& source, const Path& root, const Path& path) {
+Confined CheckWritable(const Path& root, const Path& path) {
+    const Place place = Locate(root, path);
+    if (place.problem != Confined::Done) return place.problem;
+    struct stat status {};
+    if (!StatusAt(place, status)) return errno == ENOENT ? Confined::Done : ProblemOf(errno);
+    if (!S_ISREG(status.st_mode)) return Confined::Refused;
+    return ::faccessat(place.folder, place.name.c_str(), W_OK, 0) == 0 ? Confined::Done
+                                                                       : Confined::Failed;
+}
+
+Confined ReadSource(const Path& source, std::string& bytes, Permissions& mode) {
+    bytes.clear();
     Descriptor file;
     const Path folder = source.has_parent_path() ? source.parent_path() : Path(".");
     Descriptor sourceFolder(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -482,16 +502,14 @@ Confined CopyIntoBelow(const Path& source, const Path& root, const Path& path) {
     const Confined opened = OpenRegularAt(sourceFolder.get(), source.filename().native(), file);
     if (opened != Confined::Done) return opened;
     struct stat status {};
-    std::string bytes;
     if (::fstat(file.get(), &status) != 0 || !detail::ReadAll(file.get(), bytes)) {
         return Confined::Failed;
     }
-    const Place place = Locate(root, path);
-    if (place.problem != Confined::Done) return place.problem;
-    return WriteAt(place, bytes, status.st_mode & 07777);
+    mode = status.st_mode & 07777;
+    return Confined::Done;
 }
 
-Confined MoveBelow(const Path& root, const Path& from, const Path& to, bool replace) {
+Confined Move(const Path& root, const Path& from, const Path& to, bool replace) {
     const Place source = Locate(root, from);
     if (source.problem != Confined::Done) return source.problem;
     const Place target = Locate(root, to);
@@ -509,7 +527,7 @@ Confined MoveBelow(const Path& root, const Path& from, const Path& to, bool repl
     return moved ? Confined::Done : Confined::Failed;
 }
 
-Confined RemoveBelow(const Path& root, const Path& path) {
+Confined Remove(const Path& root, const Path& path) {
     const Place place = Locate(root, path);
     if (place.problem != Confined::Done) return place.problem;
     struct stat status {};
@@ -519,12 +537,14 @@ Confined RemoveBelow(const Path& root, const Path& path) {
                                                                       : Confined::Failed;
 }
 
-Confined CreateDirectoryBelow(const Path& root, const Path& path) {
+Confined MakeFolder(const Path& root, const Path& path) {
     const Place place = Locate(root, path);
     if (place.problem != Confined::Done) return place.problem;
     return ::mkdirat(place.folder, place.name.c_str(), 0777) == 0 ? Confined::Done
                                                                         : Confined::Failed;
 }
+
+}  // namespace disk
 
 #else  // _WIN32
 
@@ -533,10 +553,9 @@ Confined CreateDirectoryBelow(const Path& root, const Path& path) {
 struct ConfinedBatch::State {
     Path root;
     std::set<Path> swept;  // folders cleared of temporaries
+    disk::Staging staging;
     State* outer = nullptr;
 };
-
-bool ConfinedBatch::Flush() { return true; }
 
 namespace {
 
@@ -659,7 +678,9 @@ Confined WriteAt(const Place& place, const std::string& bytes) {
 
 }  // namespace
 
-ConfinedKind KindBelow(const Path& root, const Path& path) {
+namespace disk {
+
+ConfinedKind Kind(const Path& root, const Path& path) {
     const Place place = Locate(root, path);
     if (place.problem == Confined::Refused) return ConfinedKind::Other;
     if (place.problem != Confined::Done) return ConfinedKind::Missing;
@@ -669,29 +690,38 @@ ConfinedKind KindBelow(const Path& root, const Path& path) {
     return IsFolder(attributes) ? ConfinedKind::Directory : ConfinedKind::RegularFile;
 }
 
-Confined ReadBelow(const Path& root, const Path& path, std::string& bytes) {
+Confined Read(const Path& root, const Path& path, std::string& bytes) {
     bytes.clear();
     const Place place = Locate(root, path);
     if (place.problem != Confined::Done) return place.problem;
     return ReadAt(place.path, bytes);
 }
 
-Confined WriteBelow(const Path& root, const Path& path, const std::string& bytes) {
+// Windows keeps no permissions beyond the read-only attribute, which a new file
+// does not take from its source.
+Confined Write(const Path& root, const Path& path, const std::string& bytes, Permissions) {
     const Place place = Locate(root, path);
     if (place.problem != Confined::Done) return place.problem;
     return WriteAt(place, bytes);
 }
 
-Confined CopyIntoBelow(const Path& source, const Path& root, const Path& path) {
-    std::string bytes;
-    const Confined read = ReadAt(source, bytes);
-    if (read != Confined::Done) return read;
+Confined CheckWritable(const Path& root, const Path& path) {
     const Place place = Locate(root, path);
     if (place.problem != Confined::Done) return place.problem;
-    return WriteAt(place, bytes);
+    const DWORD attributes = AttributesAt(place.path);
+    if (attributes == kNoAttributes) return Confined::Done;
+    if (!IsRegular(attributes)) return Confined::Refused;
+    return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? Confined::Failed : Confined::Done;
 }
 
-Confined MoveBelow(const Path& root, const Path& from, const Path& to, bool replace) {
+Confined ReadSource(const Path& source, std::string& bytes, Permissions& mode) {
+    mode.reset();
+    return ReadAt(source, bytes);
+}
+
+bool Sync(ConfinedBatch::State&) { return true; }
+
+Confined Move(const Path& root, const Path& from, const Path& to, bool replace) {
     const Place source = Locate(root, from);
     if (source.problem != Confined::Done) return source.problem;
     const Place target = Locate(root, to);
@@ -709,7 +739,7 @@ Confined MoveBelow(const Path& root, const Path& from, const Path& to, bool repl
                                                                               : Confined::Failed;
 }
 
-Confined RemoveBelow(const Path& root, const Path& path) {
+Confined Remove(const Path& root, const Path& path) {
     const Place place = Locate(root, path);
     if (place.problem != Confined::Done) return place.problem;
     const DWORD attributes = AttributesAt(place.path);
@@ -718,11 +748,13 @@ Confined RemoveBelow(const Path& root, const Path& path) {
     return DeleteFileW(place.path.c_str()) != 0 ? Confined::Done : Confined::Failed;
 }
 
-Confined CreateDirectoryBelow(const Path& root, const Path& path) {
+Confined MakeFolder(const Path& root, const Path& path) {
     const Place place = Locate(root, path);
     if (place.problem != Confined::Done) return place.problem;
     return CreateDirectoryW(place.path.c_str(), nullptr) != 0 ? Confined::Done : Confined::Failed;
 }
+
+}  // namespace disk
 
 #endif
 
@@ -736,6 +768,26 @@ ConfinedBatch::State* BatchFor(const Path& root) {
 }
 
 }  // namespace
+
+namespace disk {
+
+Staging* StagingFor(const Path& root) {
+    ConfinedBatch::State* batch = BatchFor(root);
+    return batch != nullptr ? &batch->staging : nullptr;
+}
+
+std::vector<std::pair<Path, Staging*>> ThreadStagings() {
+    std::vector<std::pair<Path, Staging*>> stagings;
+    for (ConfinedBatch::State* batch = innermostBatch; batch != nullptr; batch = batch->outer) {
+        stagings.emplace_back(batch->root, &batch->staging);
+    }
+    return stagings;
+}
+
+Staging& StagingOf(ConfinedBatch::State& batch) { return batch.staging; }
+const Path& RootOf(const ConfinedBatch::State& batch) { return batch.root; }
+
+}  // namespace disk
 
 ConfinedBatch::ConfinedBatch(const Path& root) : state_(std::make_unique<State>()) {
     state_->root = root;

@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -41,7 +42,8 @@ Confined ReadBelow(const Path& root, const Path& path, std::string& bytes);
 
 // Makes path hold bytes: a temporary file beside it gets every byte (each write and
 // the close checked, flushed to the disk unless a batch flushes it later) and is
-// then renamed over path, so path is either its old self or whole. A file that already holds bytes is left alone.
+// then renamed over path, so path is either its old self or whole. A file that
+// already holds bytes is left alone.
 // Afterwards the temporary files of path that a killed earlier write left are
 // removed. A read-only target: Failed, unchanged.
 Confined WriteBelow(const Path& root, const Path& path, const std::string& bytes);
@@ -63,15 +65,26 @@ Confined CreateDirectoryBelow(const Path& root, const Path& path);
 // While one lives, the operations of its thread below its root keep that root and
 // the folders on their way open from one to the next (a kept folder serves only
 // while its place still holds that very folder, so a link put there is still
-// refused), and look for the temporary files that killed earlier
-// writes left once per folder (then for those of every file there) instead of at
-// each write. A write that replaces nothing, or only a file the batch wrote
-// itself, is not flushed to the disk on its own: Flush (or the end of the batch)
-// flushes them all at once. A file that was there before is still flushed before
-// it is replaced. On Windows a batch only clears each folder once: there every
-// operation checks its steps anew and flushes its file. A generation holds one for
-// its output folder: it moves no folder while it runs. Batches nest; the innermost
-// one with the same root serves.
+// refused), and look for the temporary files that killed earlier writes left once
+// per folder (then for those of every file there) instead of at each write.
+//
+// What WriteBelow and CopyIntoBelow write below the root waits in memory until the
+// batch flushes (or holds too much): a generation copies a template file and its
+// script then edits it, often several times, and only the last text need reach the
+// disk. The confined operations of the thread see those files as if they were on
+// the disk; nothing else does, so before anything else reads the tree (a script's
+// io.open, a command it runs) WriteStagedFiles puts them there. A write is still
+// answered at once where it would fail for its place (a missing folder, a link or
+// a special file in the way, a read-only file); what only the disk can refuse (no
+// space, I/O) is told by the flush.
+//
+// A write that replaces nothing, or only a file the batch wrote itself, is not
+// flushed to the disk on its own: Flush (or the end of the batch) flushes them all
+// at once. A file that was there before is still flushed before it is replaced. On
+// Windows a batch only clears each folder once: there every operation checks its
+// steps anew and flushes its file. A generation holds one for its output folder:
+// it moves no folder while it runs. Batches nest; the innermost one with the same
+// root serves.
 class ConfinedBatch {
 public:
     explicit ConfinedBatch(const Path& root);
@@ -79,13 +92,22 @@ public:
     ConfinedBatch(const ConfinedBatch&) = delete;
     ConfinedBatch& operator=(const ConfinedBatch&) = delete;
 
-    // Flushes what the batch wrote to the disk; false when the system refuses.
-    bool Flush();
+    struct Flushed {
+        std::vector<Path> notWritten;  // files the disk did not take, as their writes named them
+        bool synced = true;            // false when the system refused to flush them to the disk
+    };
+    // Writes the files waiting in memory, then flushes what the batch wrote to the disk.
+    Flushed Flush();
 
     struct State;
 
 private:
     std::unique_ptr<State> state_;
 };
+
+// Writes the files waiting in the batches of this thread; For: only those of the
+// batches whose root path lies below (by the texts, as LiesBelow judges).
+void WriteStagedFiles();
+void WriteStagedFilesFor(const Path& path);
 
 }  // namespace velmora::fs

@@ -79,6 +79,11 @@ bool IsDirectory(const Path& path) {
     return stdfs::is_directory(path, ec);
 }
 
+bool IsRegularFile(const Path& path) {
+    std::error_code ec;
+    return stdfs::is_regular_file(path, ec);
+}
+
 bool CreateOneDirectory(const Path& path) {
 #ifdef _WIN32
     return CreateDirectoryW(path.c_str(), nullptr) != 0;

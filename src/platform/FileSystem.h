@@ -32,6 +32,8 @@ bool IsWithin(const Path& path, const Path& folder);
 // A file or folder exists at path.
 bool Exists(const Path& path);
 bool IsDirectory(const Path& path);
+// A regular file is at path, or a link leads to one (as ReadRegularFile reads).
+bool IsRegularFile(const Path& path);
 
 // Creates the folder itself, not its parents; false when it exists already or fails.
 bool CreateOneDirectory(const Path& path);

@@ -65,8 +65,8 @@ TEST_F(GeneratedGlobalsTest, SecureAndNonSecureProjectsGetExactlyTheirGlobals) {
         Number("next_boot_ns", 1),  Text("str_next_boot", L"App"), Number("xombase1", 0x10000),
         Number("xomsize1", 0x800),  Number("xombase3", 0x12000),   Number("xomsize3", 0x1000),
         Function("fail"),           Function("warn"),              Function("sauregions"),
-        Function("readfile"),       Function("writefile"),         Function("removefile"),
-        Function("bootchain"),      Function("generated")};
+        Function("readfile"),       Function("isfile"),            Function("writefile"),
+        Function("removefile"),     Function("bootchain"),         Function("generated")};
     secure.insert(secure.end(), secureRest.begin(), secureRest.end());
 
     const std::vector<Expected> nonSecure = {Text("rpath", bspReference),
@@ -86,6 +86,7 @@ TEST_F(GeneratedGlobalsTest, SecureAndNonSecureProjectsGetExactlyTheirGlobals) {
                                              Function("fail"),
                                              Function("warn"),
                                              Function("readfile"),
+                                             Function("isfile"),
                                              Function("writefile"),
                                              Function("removefile"),
                                              Function("generated")};
@@ -127,7 +128,7 @@ TEST_F(GeneratedGlobalsTest, SummaryAndListsCoverAllSecureProjectsWhateverTheRow
     const std::vector<std::string> expectedOrder = {
         "rpath",    "fpath", "fmain",  "prjname", "sprj0",     "sprj1",   "nsba",
         "nssramba", "ro",    "rosize", "rw",      "next_boot", "nsclib0", "nsclib1",
-        "fail",     "warn",  "readfile", "writefile", "removefile", "generated"};
+        "fail",     "warn",  "readfile", "isfile", "writefile", "removefile", "generated"};
     EXPECT_EQ(order, expectedOrder);
     EXPECT_EQ(found[2].at("sprj1").second, "B");
     EXPECT_EQ(found[2].at("nsclib1").second, "B");

@@ -97,6 +97,61 @@ TEST_F(ScriptFilesTest, ReachOnlyRegularFilesAndWriteOnlyInTheOutputFolder) {
     EXPECT_FALSE(stdfs::exists(dir.file("escaped.txt")));
     EXPECT_FALSE(stdfs::exists(dir.file("out/Sec/new.txt")));
 }
+
+// What writefile wrote a moment ago is what the rest of the library finds there:
+// the file a read opens, the chunk dofile and loadfile run, the file os.rename and
+// os.remove act on, the file a command reads; isfile sees it without reading.
+constexpr const char* kLibraryCalls = R"lua(
+local log = assert(io.open("files.log", "wb"))
+local function record(name, ...)
+  local parts = {}
+  for i = 1, select("#", ...) do parts[#parts + 1] = tostring((select(i, ...))) end
+  log:write(name, "\t", table.concat(parts, " "), "\n")
+end
+local sep = package.config:sub(1, 1)
+local function p(...) return table.concat({ fpath, ... }, sep) end
+assert(writefile(p("Sec", "made.txt"), "written"))
+local f = io.open(p("Sec", "made.txt"), "rb")
+record("io.open", f and f:read("*a"))
+if f then f:close() end
+for line in io.lines(p("Sec", "made.txt")) do record("io.lines", line) end
+assert(writefile(p("Sec", "code.lua"), "return 42"))
+record("dofile", dofile(p("Sec", "code.lua")))
+assert(writefile(p("Sec", "code.lua"), "return 43"))
+record("loadfile", loadfile(p("Sec", "code.lua"))())
+assert(writefile(p("Sec", "a.txt"), "renamed"))
+record("os.rename", os.rename(p("Sec", "a.txt"), p("Sec", "b.txt")))
+record("readfile after the rename", readfile(p("Sec", "b.txt")), isfile(p("Sec", "a.txt")))
+assert(writefile(p("Sec", "c.txt"), "removed"))
+record("os.remove", os.remove(p("Sec", "c.txt")), isfile(p("Sec", "c.txt")))
+assert(writefile(p("Sec", "d.txt"), "for the shell"))
+os.execute("cat '" .. p("Sec", "d.txt") .. "' > '" .. p("Sec", "e.txt") .. "'")
+record("os.execute", readfile(p("Sec", "e.txt")))
+assert(writefile(p("Sec", "staged.txt"), "staged"))
+record("isfile", isfile(p("Sec", "staged.txt")), isfile(p("Sec", "nothing")), isfile("outside.txt"))
+log:close()
+)lua";
+
+TEST_F(ScriptFilesTest, TheLibrarySeesWhatTheScriptWrote) {
+    dir.writeFile("tes.lua", kLibraryCalls);
+    dir.writeFile("tens.lua", "");
+    dir.writeFile("outside.txt", "outside text");
+    AddProjectRow(config.projects, L"Sec", 0, 0, 0x1000, 0x20000000, 0x3F000, 0x800, 0, L"", L"");
+    ASSERT_EQ(Generate().outcome, GenerationOutcome::Completed);
+    const std::map<std::string, std::string> expected = {
+        {"io.open", "written"},
+        {"io.lines", "written"},
+        {"dofile", "42"},
+        {"loadfile", "43"},
+        {"os.rename", "true"},
+        {"readfile after the rename", "renamed false"},
+        {"os.remove", "true false"},
+        {"os.execute", "for the shell"},
+        {"isfile", "true false true"},
+    };
+    EXPECT_EQ(Results(dir.readFile("files.log")), expected);
+    EXPECT_EQ(dir.readFile("out/Sec/staged.txt"), "staged");
+}
 #endif
 
 }  // namespace

@@ -75,7 +75,14 @@ for t, s in ipairs(texts) do
       same("text " .. t .. " plain end " .. lead .. " at " .. init, b1, b2)
     end
   end
+  for _, word in ipairs({ "a", "AB", "NodeIsActive", "define" }) do
+    same("text " .. t .. " word " .. word, H.replace_word(s, word, "%1_x"),
+         (s:gsub("%f[%w_]" .. word .. "%f[^%w_]", "%%1_x")))
+  end
 end
+local entry = "Secure_NscEntry(1); xSecure_NscEntry Secure_NscEntry_2 Secure_NscEntry"
+same("entry", H.replace_word(entry, "Secure_NscEntry", "P_NscEntry"),
+     (entry:gsub("%f[%w_]Secure_NscEntry%f[^%w_]", "P_NscEntry")))
 )lua";
     EXPECT_TRUE(RunWithHelpers(body, ui)) << (ui.messages.empty() ? std::wstring() : ui.messages.front().text);
 }

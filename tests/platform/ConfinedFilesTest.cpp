@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -129,41 +130,82 @@ TEST(ConfinedPaths, PlainAndNormalisedTextsAgree) {
     }
 }
 
-// In a batch the first write into a folder clears the stale temporaries of every
-// file there, later writes into it do not look again, and every write lands whole,
-// also over a file the batch wrote itself.
-TEST_F(ConfinedFilesTest, ABatchClearsEachFolderOnceAndWritesWhole) {
+// In a batch the files wait in memory: every confined operation sees them, the
+// disk only after the flush, which clears each folder of stale temporaries once
+// (those of every file there), and writes each file whole.
+TEST_F(ConfinedFilesTest, ABatchKeepsItsFilesUntilItFlushes) {
     for (const char* name : {"file.txt.tmp123_0", "other.txt.tmp1_1", "plain/x.txt.tmp2_2"}) {
         dir.writeFile("root/" + std::string(name), "");
     }
     for (const char* name : {"file.txt.tmpX", "keep.tmp", ".tmp1_1"}) {
         dir.writeFile("root/" + std::string(name), "keep");
     }
+    dir.writeFile("root/plain/old.txt", "on the disk");
+    std::string bytes;
     {
         fs::ConfinedBatch batch(root);
         EXPECT_EQ(fs::WriteBelow(root, root / "file.txt", "first"), fs::Confined::Done);
-        for (const char* gone : {"file.txt.tmp123_0", "other.txt.tmp1_1"}) {
-            EXPECT_FALSE(stdfs::exists(root / gone)) << gone;
-        }
-        for (const char* kept : {"file.txt.tmpX", "keep.tmp", ".tmp1_1"}) {
-            EXPECT_TRUE(stdfs::exists(root / kept)) << kept;
-        }
-        EXPECT_TRUE(stdfs::exists(root / "plain" / "x.txt.tmp2_2")) << "no write went into plain yet";
-        dir.writeFile("root/later.txt.tmp7_7", "");
         EXPECT_EQ(fs::WriteBelow(root, root / "file.txt", "second, longer"), fs::Confined::Done);
-        EXPECT_EQ(fs::WriteBelow(root, root / "new.txt", "new"), fs::Confined::Done);
-        EXPECT_TRUE(stdfs::exists(root / "later.txt.tmp7_7")) << "the folder was cleared once";
         EXPECT_EQ(fs::CopyIntoBelow(dir.file("template.txt"), root, root / "plain" / "copy.txt"),
                   fs::Confined::Done);
-        EXPECT_FALSE(stdfs::exists(root / "plain" / "x.txt.tmp2_2"));
-        EXPECT_TRUE(batch.Flush());
+        EXPECT_EQ(dir.readFile("root/file.txt"), "old") << "nothing reached the disk yet";
+        EXPECT_FALSE(stdfs::exists(root / "plain" / "copy.txt"));
+        EXPECT_TRUE(stdfs::exists(root / "file.txt.tmp123_0"));
+        EXPECT_EQ(fs::ReadBelow(root, root / "file.txt", bytes), fs::Confined::Done);
+        EXPECT_EQ(bytes, "second, longer");
+        EXPECT_EQ(fs::KindBelow(root, root / "plain" / "copy.txt"), fs::ConfinedKind::RegularFile);
+
+        // A staged file moves as a file on the disk would, and its older copy goes.
+        EXPECT_EQ(fs::WriteBelow(root, root / "plain" / "old.txt", "staged over it"), fs::Confined::Done);
+        EXPECT_EQ(fs::MoveBelow(root, root / "plain" / "copy.txt", root / "file.txt", false),
+                  fs::Confined::Failed);
+        EXPECT_EQ(fs::MoveBelow(root, root / "plain" / "old.txt", root / "plain" / "new.txt", false),
+                  fs::Confined::Done);
+        EXPECT_FALSE(stdfs::exists(root / "plain" / "old.txt"));
+        EXPECT_EQ(fs::KindBelow(root, root / "plain" / "old.txt"), fs::ConfinedKind::Missing);
+        EXPECT_EQ(fs::MoveBelow(root, root / "plain" / "new.txt", root / "no" / "x.txt", true),
+                  fs::Confined::Missing);
+        EXPECT_EQ(fs::CreateDirectoryBelow(root, root / "plain" / "new.txt"), fs::Confined::Failed);
+        EXPECT_EQ(fs::WriteBelow(root, root / "gone.txt", "x"), fs::Confined::Done);
+        EXPECT_EQ(fs::RemoveBelow(root, root / "gone.txt"), fs::Confined::Done);
+        EXPECT_EQ(fs::ReadBelow(root, root / "gone.txt", bytes), fs::Confined::Missing);
+        EXPECT_EQ(fs::WriteBelow(root, root / "no" / "such" / "folder.txt", "x"), fs::Confined::Missing)
+            << "a write that cannot go is answered at once";
+
+        const fs::ConfinedBatch::Flushed flushed = batch.Flush();
+        EXPECT_TRUE(flushed.notWritten.empty());
+        EXPECT_TRUE(flushed.synced);
+        EXPECT_EQ(dir.readFile("root/file.txt"), "second, longer");
+        for (const char* gone : {"file.txt.tmp123_0", "other.txt.tmp1_1", "plain/x.txt.tmp2_2"}) {
+            EXPECT_FALSE(stdfs::exists(root / gone)) << gone;
+        }
+        dir.writeFile("root/later.txt.tmp7_7", "");
         EXPECT_EQ(fs::WriteBelow(root, root / "new.txt", "after the flush"), fs::Confined::Done);
+        fs::WriteStagedFilesFor(root / "new.txt");
+        EXPECT_EQ(dir.readFile("root/new.txt"), "after the flush");
+        EXPECT_TRUE(stdfs::exists(root / "later.txt.tmp7_7")) << "the folder was cleared once";
     }
-    EXPECT_EQ(dir.readFile("root/file.txt"), "second, longer");
-    EXPECT_EQ(dir.readFile("root/new.txt"), "after the flush");
+    for (const char* kept : {"file.txt.tmpX", "keep.tmp", ".tmp1_1"}) {
+        EXPECT_TRUE(stdfs::exists(root / kept)) << kept;
+    }
+    EXPECT_EQ(dir.readFile("root/plain/new.txt"), "staged over it");
     EXPECT_EQ(dir.readFile("root/plain/copy.txt"), "from the template");
+    EXPECT_FALSE(stdfs::exists(root / "gone.txt"));
     EXPECT_EQ(fs::WriteBelow(root, root / "file.txt", "outside a batch"), fs::Confined::Done);
+    EXPECT_EQ(dir.readFile("root/file.txt"), "outside a batch") << "outside a batch a write is at once";
     EXPECT_TRUE(stdfs::exists(root / "later.txt.tmp7_7")) << "outside a batch a write clears its own only";
+}
+
+// A file whose place is gone by the flush is named by it; the others are written.
+TEST_F(ConfinedFilesTest, TheFlushNamesTheFilesTheDiskDidNotTake) {
+    fs::ConfinedBatch batch(root);
+    EXPECT_EQ(fs::WriteBelow(root, root / "plain" / "lost.txt", "x"), fs::Confined::Done);
+    EXPECT_EQ(fs::WriteBelow(root, root / "kept.txt", "y"), fs::Confined::Done);
+    stdfs::remove_all(root / "plain");
+    const fs::ConfinedBatch::Flushed flushed = batch.Flush();
+    EXPECT_EQ(flushed.notWritten, std::vector<stdfs::path>{root / "plain" / "lost.txt"});
+    EXPECT_EQ(dir.readFile("root/kept.txt"), "y");
+    EXPECT_TRUE(batch.Flush().notWritten.empty()) << "a failure is told once";
 }
 
 #ifndef _WIN32
@@ -206,20 +248,44 @@ TEST_F(ConfinedFilesTest, NoOperationGoesThroughALinkOrASpecialFile) {
         {"create folder", [&](const stdfs::path& t) { return fs::CreateDirectoryBelow(root, t); }},
     };
     const test::TreeSnapshot outsideBefore = test::SnapshotTree(outside);
-    for (const Trap& trap : traps) {
-        for (const Operation& operation : operations) {
-            SCOPED_TRACE(std::string(trap.name) + ", " + operation.name);
-            stdfs::remove_all(root);
-            dir.writeFile("root/file.txt", "old");
-            stdfs::create_directories(root / "plain");
-            trap.plant();
-            const test::TreeSnapshot rootBefore = test::SnapshotTree(root);
-            EXPECT_NE(operation.run(trap.target), fs::Confined::Done);
-            EXPECT_EQ(test::SnapshotTree(outside), outsideBefore);
-            EXPECT_EQ(test::SnapshotTree(root), rootBefore) << "a refused operation changes nothing";
-            EXPECT_EQ(bytes, "");
+    for (const bool batched : {false, true}) {
+        for (const Trap& trap : traps) {
+            for (const Operation& operation : operations) {
+                SCOPED_TRACE(std::string(trap.name) + ", " + operation.name +
+                             (batched ? ", in a batch" : ""));
+                stdfs::remove_all(root);
+                dir.writeFile("root/file.txt", "old");
+                stdfs::create_directories(root / "plain");
+                trap.plant();
+                const test::TreeSnapshot rootBefore = test::SnapshotTree(root);
+                std::optional<fs::ConfinedBatch> batch;
+                if (batched) batch.emplace(root);
+                EXPECT_NE(operation.run(trap.target), fs::Confined::Done);
+                if (batch) {
+                    EXPECT_TRUE(batch->Flush().notWritten.empty());
+                }
+                EXPECT_EQ(test::SnapshotTree(outside), outsideBefore);
+                EXPECT_EQ(test::SnapshotTree(root), rootBefore) << "a refused operation changes nothing";
+                EXPECT_EQ(bytes, "");
+            }
         }
     }
+}
+
+// A file staged in a batch whose place becomes a trap before the flush: the flush
+// refuses it as the write would have, and nothing outside changes.
+TEST_F(ConfinedFilesTest, ATrapPlantedBeforeTheFlushIsRefusedByIt) {
+    const stdfs::path outside = dir.file("outside");
+    const test::TreeSnapshot outsideBefore = test::SnapshotTree(outside);
+    fs::ConfinedBatch batch(root);
+    EXPECT_EQ(fs::WriteBelow(root, root / "t", "attack"), fs::Confined::Done);
+    EXPECT_EQ(fs::WriteBelow(root, root / "plain" / "f.txt", "attack"), fs::Confined::Done);
+    stdfs::create_symlink(outside / "victim.txt", root / "t");
+    stdfs::remove_all(root / "plain");
+    stdfs::create_symlink(outside / "folder", root / "plain");
+    const fs::ConfinedBatch::Flushed flushed = batch.Flush();
+    EXPECT_EQ(flushed.notWritten.size(), 2u);
+    EXPECT_EQ(test::SnapshotTree(outside), outsideBefore);
 }
 
 TEST_F(ConfinedFilesTest, ALinkedSourceIsNotCopied) {

@@ -39,8 +39,9 @@ local function writeall(path, s)
   return ok == true
 end
 
+-- isfile looks without reading: a flash algorithm or a project file may be large.
 local function exists(path)
-  return readfile(path) ~= nil
+  return isfile(path)
 end
 
 -- Line end of a file, so that inserted lines match the ones around them.
@@ -107,6 +108,31 @@ local function find_plain(s, lead, init)
     if s:sub(a - k, a - 1) == prefix then return a - k, b end
     from = a + 1
   end
+end
+
+local function is_name_byte(c)
+  return c ~= nil and (c == 95 or (c >= 48 and c <= 57) or (c >= 65 and c <= 90) or (c >= 97 and c <= 122))
+end
+
+-- s with every whole word (not part of a longer name of letters, digits and
+-- underscores) replaced by repl, both taken literally: what
+-- s:gsub("%f[%w_]" .. word .. "%f[^%w_]", repl) gives, looking only where word is.
+local function replace_word(s, word, repl)
+  local out, copied, from = {}, 1, 1
+  while true do
+    local a, b = s:find(word, from, true)
+    if not a then break end
+    if not is_name_byte(s:byte(a - 1)) and not is_name_byte(s:byte(b + 1)) then
+      out[#out + 1] = s:sub(copied, a - 1)
+      out[#out + 1] = repl
+      copied, from = b + 1, b + 1
+    else
+      from = a + 1
+    end
+  end
+  if copied == 1 then return s end
+  out[#out + 1] = s:sub(copied)
+  return table.concat(out)
 end
 
 -- s:find(pattern, init) for a pattern each match of which begins with the plain
@@ -1082,6 +1108,7 @@ return {
   join = join,
   exists = exists,
   find_plain = find_plain,
+  replace_word = replace_word,
   find_from = find_from,
   match_from = match_from,
   gsub_from = gsub_from,
