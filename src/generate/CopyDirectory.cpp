@@ -13,8 +13,19 @@ namespace {
 struct CopyWalk {
     std::wstring root;  // below it nothing is followed
     FailedOperations& failures;
+    TemplateReads* reads;  // or null: read anew
     std::vector<fs::FileIdentity> sourceFolders;  // the folders being copied, outermost first
 };
+
+bool ListSource(CopyWalk& walk, const std::wstring& folder, std::vector<fs::DirectoryEntry>& entries) {
+    if (walk.reads != nullptr) return walk.reads->List(folder, entries);
+    return fs::ListDirectoryChecked(fs::ToPath(folder), entries);
+}
+
+bool SourceIdentity(CopyWalk& walk, const std::wstring& folder, fs::FileIdentity& identity) {
+    if (walk.reads != nullptr) return walk.reads->Identity(folder, identity);
+    return fs::IdentityOf(fs::ToPath(folder), identity);
+}
 
 std::wstring LastComponent(const std::wstring& path) {
     const std::size_t separator = path.rfind(fs::Separator());
@@ -56,9 +67,9 @@ int CopyEntries(CopyWalk& walk, const std::wstring& source, const std::wstring& 
 
 // A folder that is one of the folders being copied (a bind mount of a parent, say)
 // would be copied without end.
-bool LeadsBack(const CopyWalk& walk, const std::wstring& folder) {
+bool LeadsBack(CopyWalk& walk, const std::wstring& folder) {
     fs::FileIdentity identity;
-    return fs::IdentityOf(fs::ToPath(folder), identity) &&
+    return SourceIdentity(walk, folder, identity) &&
            std::find(walk.sourceFolders.begin(), walk.sourceFolders.end(), identity) !=
                walk.sourceFolders.end();
 }
@@ -84,8 +95,7 @@ void CopyOneFile(CopyWalk& walk, const std::wstring& source, const std::wstring&
     Trace(L"file " + name);
     const std::wstring from = Child(source, name);
     const std::wstring to = Child(destination, name);
-    walk.failures.copied(fs::CopyIntoBelow(fs::ToPath(from), fs::ToPath(walk.root), fs::ToPath(to)),
-                         from, to);
+    walk.failures.copied(CopyTemplateFile(walk.reads, from, walk.root, to), from, to);
     Trace(L"Copy file " + from + L" to " + to);
 }
 
@@ -99,13 +109,13 @@ void SkipEntry(CopyWalk& walk, const std::wstring& source, const std::wstring& n
 int CopyEntries(CopyWalk& walk, const std::wstring& source, const std::wstring& destination,
                 bool usable) {
     std::vector<fs::DirectoryEntry> entries;
-    if (!fs::ListDirectoryChecked(fs::ToPath(source), entries)) {
+    if (!ListSource(walk, source, entries)) {
         walk.failures.folderNotRead(source);
         return -1;
     }
     if (!usable) return 0;
     fs::FileIdentity identity;
-    const bool identified = fs::IdentityOf(fs::ToPath(source), identity);
+    const bool identified = SourceIdentity(walk, source, identity);
     if (identified) walk.sourceFolders.push_back(identity);
     // The platform layer leaves out "." and ".."; the trace shows them first, as a
     // folder's enumeration returns them.
@@ -128,10 +138,10 @@ int CopyEntries(CopyWalk& walk, const std::wstring& source, const std::wstring& 
 }  // namespace
 
 int CopyDirectory(std::wstring source, std::wstring destination, FailedOperations* failures,
-                  const std::wstring& confinedTo) {
+                  const std::wstring& confinedTo, TemplateReads* reads) {
     FailedOperations unreported;
     CopyWalk walk{confinedTo.empty() ? destination : confinedTo,
-                  failures != nullptr ? *failures : unreported, {}};
+                  failures != nullptr ? *failures : unreported, reads, {}};
     Trace(L"Flolder name " + LastComponent(source));
     const bool usable = PrepareFolder(walk, destination);
     return CopyEntries(walk, source, destination, usable);

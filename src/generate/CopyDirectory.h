@@ -13,6 +13,7 @@
 #include <string>
 
 #include "generate/FailedOperations.h"
+#include "generate/TemplateReads.h"
 
 namespace velmora {
 
@@ -21,7 +22,9 @@ namespace velmora {
 // created all the same). Folder creations and copies that fail, links and special
 // files in the way, and skipped template entries are added to failures when it is
 // given; the walk goes on. destination must lie below confinedTo when that is given.
+// The template is read through reads when it is given.
 int CopyDirectory(std::wstring source, std::wstring destination,
-                  FailedOperations* failures = nullptr, const std::wstring& confinedTo = {});
+                  FailedOperations* failures = nullptr, const std::wstring& confinedTo = {},
+                  TemplateReads* reads = nullptr);
 
 }  // namespace velmora

@@ -76,7 +76,7 @@ bool ProjectGenerator::GenerateNonSecure(const ProjectEntry& project) {
 
 void ProjectGenerator::CopyTemplate(const wchar_t* templateFolder, const std::wstring& project) {
     CopyDirectory(TemplateSource(templateFolder), ProjectFolder(context_.outputFolder, project),
-                  &failures_, context_.outputFolder);
+                  &failures_, context_.outputFolder, &templateReads_);
 }
 
 ProjectGenerator::EarlierFile ProjectGenerator::Inspect(const std::wstring& path) {
@@ -131,9 +131,7 @@ void ProjectGenerator::MoveProjectFile(const FileMove& move) {
 }
 
 void ProjectGenerator::CopyReplacing(const std::wstring& from, const std::wstring& to) {
-    failures_.copied(
-        fs::CopyIntoBelow(fs::ToPath(from), fs::ToPath(context_.outputFolder), fs::ToPath(to)),
-        from, to);
+    failures_.copied(CopyTemplateFile(&templateReads_, from, context_.outputFolder, to), from, to);
 }
 
 void ProjectGenerator::SetXomRegions(ScriptHost& host, const ProjectEntry& project) {

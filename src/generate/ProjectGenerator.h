@@ -8,6 +8,7 @@
 #include "generate/GenerationHostFunctions.h"
 #include "generate/ScriptHost.h"
 #include "generate/TemplatePaths.h"
+#include "generate/TemplateReads.h"
 #include "model/Frontend.h"
 #include "model/PartitionConfig.h"
 
@@ -71,6 +72,7 @@ private:
     ScriptTrace* trace_;
     ScriptReports& reports_;
     FailedOperations& failures_;
+    TemplateReads templateReads_;
     std::wstring lastTraceback_;
     std::wstring scriptOutput_;
     bool cancelled_ = false;

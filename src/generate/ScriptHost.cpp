@@ -1,5 +1,6 @@
 #include "generate/ScriptHost.h"
 
+#include <cstdlib>
 #include <string>
 
 #include "generate/CompiledChunks.h"
@@ -42,7 +43,9 @@ ScriptHost::~ScriptHost() { Close(); }
 
 bool ScriptHost::Open() {
     Close();
-    state_ = luaL_newstate();
+    heldBytes_ = 0;
+    collectorWaiting_ = false;
+    state_ = lua_newstate(&ScriptHost::Allocate, this);
     if (state_ == nullptr) return false;
     lua_atpanic(state_, &PanicHandler);
     lua_pushlightuserdata(state_, &hostRegistryKey);
@@ -58,6 +61,11 @@ bool ScriptHost::Open() {
         return false;
     }
     lua_sethook(state_, &CountHook, LUA_MASKCOUNT, kScriptPollInstructions);
+    // A template run edits whole files and leaves copies of them behind, and
+    // collecting them cost more than the edits; most runs end long before
+    // kScriptCollectorWaitBytes, and lua_close frees everything at once.
+    lua_gc(state_, LUA_GCSTOP, 0);
+    collectorWaiting_ = true;
     return true;
 }
 
@@ -194,6 +202,27 @@ void ScriptHost::CountHook(lua_State* state, lua_Debug*) {
     host->KeepStopping(state);
     lua_pushlstring(state, host->stopText_.data(), host->stopText_.size());
     lua_error(state);
+}
+
+// The allocator of the state: the C library's, counting what the state holds, and
+// waking the collector once that passes kScriptCollectorWaitBytes, in whichever
+// coroutine allocates. Lua 5.1's LUA_GCRESTART only lowers the collector's
+// threshold (no allocation, no collection), so it may be asked for in here.
+void* ScriptHost::Allocate(void* host, void* block, std::size_t oldSize, std::size_t newSize) {
+    auto* self = static_cast<ScriptHost*>(host);
+    if (newSize == 0) {
+        std::free(block);
+        self->heldBytes_ -= oldSize;
+        return nullptr;
+    }
+    void* resized = std::realloc(block, newSize);
+    if (resized == nullptr) return nullptr;
+    self->heldBytes_ += newSize - oldSize;
+    if (self->collectorWaiting_ && self->heldBytes_ > kScriptCollectorWaitBytes && self->state_ != nullptr) {
+        self->collectorWaiting_ = false;
+        lua_gc(self->state_, LUA_GCRESTART, 0);
+    }
+    return resized;
 }
 
 bool ScriptHost::ShouldStop(lua_State* state) {

@@ -8,6 +8,7 @@
 // A run is stopped when it passes its instruction limit (a script error) or when
 // the front end's cancelRequested() answers true (no box at all).
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -24,6 +25,9 @@ namespace velmora {
 inline constexpr std::uint64_t kDefaultScriptInstructionLimit = 20'000'000'000ULL;
 // Instructions between two looks at the limit and at the front end's Cancel.
 inline constexpr int kScriptPollInstructions = 10'000;
+// The garbage collector of a state waits until the state holds this much, then
+// runs as usual.
+inline constexpr std::size_t kScriptCollectorWaitBytes = std::size_t{32} << 20;
 
 // One global as the host handed it to a script.
 struct ScriptGlobal {
@@ -96,6 +100,7 @@ private:
     static int MessageHandler(lua_State* state);
     static int PanicHandler(lua_State* state);
     static void CountHook(lua_State* state, lua_Debug* where);
+    static void* Allocate(void* host, void* block, std::size_t oldSize, std::size_t newSize);
     bool ShouldStop(lua_State* state);
     void KeepStopping(lua_State* state);
     std::wstring PrintResultText() const;
@@ -112,6 +117,8 @@ private:
     std::uint64_t instructionLimit_ = kDefaultScriptInstructionLimit;
     std::uint64_t instructionsRun_ = 0;
     Stop stop_ = Stop::None;
+    bool collectorWaiting_ = false;
+    std::size_t heldBytes_ = 0;  // what the state holds
     std::string stopText_;
 };
 

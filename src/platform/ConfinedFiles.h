@@ -12,7 +12,9 @@
 // for a reparse point before the operation: a link swapped in between the check
 // and the operation is not caught there.
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,16 @@ Confined WriteBelow(const Path& root, const Path& path, const std::string& bytes
 // WriteBelow with the content of source, a regular file read without following a
 // link at its end (Refused otherwise); a new file gets source's permissions.
 Confined CopyIntoBelow(const Path& source, const Path& root, const Path& path);
+
+// A file read for copying: its bytes and, where the system keeps them, its permissions.
+struct CopySource {
+    std::string bytes;
+    std::optional<std::uint32_t> mode;
+};
+// Reads source as CopyIntoBelow does, for copies of it into several places.
+Confined ReadCopySource(const Path& source, CopySource& file);
+// CopyIntoBelow of a source read before.
+Confined CopyIntoBelow(const CopySource& source, const Path& root, const Path& path);
 
 // Renames the regular file from to to; with replace false an existing to stays
 // (Failed), with replace true a regular to is replaced.

@@ -155,12 +155,19 @@ Confined WriteBelow(const Path& root, const Path& path, const std::string& bytes
     return Stage(root, path, bytes, std::nullopt);
 }
 
+Confined ReadCopySource(const Path& source, CopySource& file) {
+    return disk::ReadSource(source, file.bytes, file.mode);
+}
+
+Confined CopyIntoBelow(const CopySource& source, const Path& root, const Path& path) {
+    return Stage(root, path, source.bytes, source.mode);
+}
+
 Confined CopyIntoBelow(const Path& source, const Path& root, const Path& path) {
-    std::string bytes;
-    disk::Permissions mode;
-    const Confined read = disk::ReadSource(source, bytes, mode);
+    CopySource file;
+    const Confined read = ReadCopySource(source, file);
     if (read != Confined::Done) return read;
-    return Stage(root, path, std::move(bytes), mode);
+    return Stage(root, path, std::move(file.bytes), file.mode);
 }
 
 Confined MoveBelow(const Path& root, const Path& from, const Path& to, bool replace) {

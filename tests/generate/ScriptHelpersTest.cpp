@@ -112,5 +112,59 @@ end
     EXPECT_TRUE(RunWithHelpers(body, ui)) << (ui.messages.empty() ? std::wstring() : ui.messages.front().text);
 }
 
+// IAR options are rewritten in one pass as a pattern per option rewrites them:
+// in every configuration, names that are prefixes of others left alone, the
+// version kept, one <state> per value, escaped, and the file's line ends.
+TEST(ScriptHelpers, IarOptionsAreSetAsOnePatternPerNameWouldSetThem) {
+    ScriptedFrontend ui;
+    const std::string body = R"lua(
+local function option(ind, name, version, states, eol)
+  local t = { ind .. "<option>", ind .. "    <name>" .. name .. "</name>" }
+  if version then t[#t + 1] = ind .. "    <version>" .. version .. "</version>" end
+  for _, v in ipairs(states) do t[#t + 1] = ind .. "    <state>" .. v .. "</state>" end
+  t[#t + 1] = ind .. "</option>"
+  return table.concat(t, eol)
+end
+local function project(eol)
+  local c = {}
+  for _, cfg in ipairs({ "Debug", "Release" }) do
+    c[#c + 1] = table.concat({
+      "<configuration>", "  <name>" .. cfg .. "</name>", "  <settings>", "    <name>ICCARM</name>",
+      option("\t\t", "CCDefines", nil, { "A", "B" }, eol),
+      option("      ", "CCDefines2", "1", { "x" }, eol),
+      option("      ", "OGChipSelectEditMenu", "0", { "old" }, eol),
+      option("      ", "IlinkIcfFile", nil, { "old.icf" }, eol),
+      "  </settings>", "</configuration>" }, eol)
+  end
+  return "<project>" .. eol .. table.concat(c, eol) .. eol .. "</project>" .. eol
+end
+local function xesc(t) return (t:gsub("&", "&amp;"):gsub("<", "&lt;"):gsub(">", "&gt;")) end
+local function by_pattern(s, name, values, eol)
+  if type(values) ~= "table" then values = { values } end
+  return (s:gsub("([ \t]*)<option>(%s*<name>" .. name .. "</name>)(.-)</option>", function(ind, head, rest)
+    local t = { ind .. "<option>" .. head .. (rest:match("^%s*<version>%d+</version>") or "") }
+    for _, v in ipairs(values) do t[#t + 1] = ind .. "    <state>" .. xesc(v) .. "</state>" end
+    if #values == 0 then t[#t + 1] = ind .. "    <state></state>" end
+    return table.concat(t, eol) .. eol .. ind .. "</option>"
+  end))
+end
+local lists = {
+  { { "CCDefines", { "X=1", "Y<2>" } } },
+  { { "IlinkIcfFile", "$PROJ_DIR$\\a&b.icf" }, { "CCDefines2", {} }, { "OGChipSelectEditMenu", { "V6048", "Quorvex V6048" } } },
+  { { "Missing", "1" }, { "CCDefines", "one" } },
+}
+for _, eol in ipairs({ "\n", "\r\n" }) do
+  local s = project(eol)
+  for l, list in ipairs(lists) do
+    local want = s
+    for _, o in ipairs(list) do want = by_pattern(want, o[1], o[2], eol) end
+    local got = H.set_iar_options(s, list)
+    if got ~= want then error("list " .. l .. ":\n" .. got .. "\n~=\n" .. want) end
+  end
+end
+)lua";
+    EXPECT_TRUE(RunWithHelpers(body, ui)) << (ui.messages.empty() ? std::wstring() : ui.messages.front().text);
+}
+
 }  // namespace
 }  // namespace velmora
