@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,11 @@ struct Staging {
     std::map<detail::NativeName, StagedFile> files;
     std::size_t bytes = 0;          // held in files
     std::vector<Path> notWritten;   // files whose write to the disk failed
+    // The folders the batch created, and the files it put on the disk (written
+    // early, or moved there): any other name in such a folder is free, without
+    // asking the disk. A generation writes a fresh tree mostly.
+    std::set<detail::NativeName> createdFolders;
+    std::set<detail::NativeName> placedFiles;
 };
 
 // The staging of the innermost batch of this thread for root, or null.

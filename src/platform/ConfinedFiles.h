@@ -117,8 +117,11 @@ private:
     std::unique_ptr<State> state_;
 };
 
-// Writes the files waiting in the batches of this thread; For: only those of the
-// batches whose root path lies below (by the texts, as LiesBelow judges).
+// Writes the files waiting in the batches of this thread, before something other
+// than the confined operations reads or changes their trees; For: only those of
+// the batches whose root path lies below (by the texts, as LiesBelow judges).
+// A batch that knew which places in the folders it created were free asks the
+// disk again from then on.
 void WriteStagedFiles();
 void WriteStagedFilesFor(const Path& path);
 

@@ -42,6 +42,15 @@ struct StagedPlace {
         const auto found = staging->files.find(key);
         return found == staging->files.end() ? nullptr : &found->second;
     }
+
+    // Nothing can be on the disk here but what the batch put there: the place lies
+    // in a folder the batch created, and the batch put no file there.
+    bool free() const {
+        if (staging == nullptr) return false;
+        const std::size_t slash = key.rfind('/');
+        return slash != NativeName::npos && staging->createdFolders.count(key.substr(0, slash)) != 0 &&
+               staging->placedFiles.count(key) == 0;
+    }
 };
 
 StagedPlace StagedPlaceOf(const Path& root, const Path& path) {
@@ -59,8 +68,8 @@ void WriteOut(const Path& root, Staging& staging) {
     std::map<NativeName, StagedFile> files = std::move(staging.files);
     staging.files.clear();
     staging.bytes = 0;
-    for (const auto& entry : files) {
-        const StagedFile& file = entry.second;
+    for (const auto& [key, file] : files) {
+        staging.placedFiles.insert(key);
         if (disk::Write(root, file.path, file.bytes, file.mode) != Confined::Done) {
             staging.notWritten.push_back(file.path);
         }
@@ -94,7 +103,7 @@ void Keep(const Path& root, const StagedPlace& place, const Path& path, std::str
 Confined Stage(const Path& root, const Path& path, std::string bytes, disk::Permissions mode) {
     const StagedPlace place = StagedPlaceOf(root, path);
     if (place.staging == nullptr) return disk::Write(root, path, bytes, mode);
-    if (place.file() == nullptr) {
+    if (place.file() == nullptr && !place.free()) {
         const Confined writable = disk::CheckWritable(root, path);
         if (writable != Confined::Done) return writable;
     }
@@ -102,10 +111,10 @@ Confined Stage(const Path& root, const Path& path, std::string bytes, disk::Perm
     return Confined::Done;
 }
 
-// A regular file on the disk at path goes; a file only staged there is gone already.
-Confined RemoveFromDisk(const Path& root, const Path& path) {
-    return disk::Kind(root, path) == ConfinedKind::RegularFile ? disk::Remove(root, path)
-                                                                : Confined::Done;
+// A regular file on the disk at place goes; a file only staged there is gone already.
+Confined RemoveFromDisk(const Path& root, const StagedPlace& place, const Path& path) {
+    if (place.free() || disk::Kind(root, path) != ConfinedKind::RegularFile) return Confined::Done;
+    return disk::Remove(root, path);
 }
 
 // The move of a staged file: the target is judged as a rename would judge it,
@@ -115,7 +124,7 @@ Confined MoveStaged(const Path& root, const StagedPlace& from, const Path& fromP
                     const StagedPlace& to, const Path& toPath, bool replace) {
     if (to.file() != nullptr) {
         if (!replace) return Confined::Failed;
-    } else {
+    } else if (!to.free()) {
         switch (disk::Kind(root, toPath)) {
             case ConfinedKind::Other:
             case ConfinedKind::Directory: return Confined::Refused;
@@ -131,7 +140,7 @@ Confined MoveStaged(const Path& root, const StagedPlace& from, const Path& fromP
         }
     }
     StagedFile moved = Take(from);
-    const Confined removed = RemoveFromDisk(root, fromPath);
+    const Confined removed = RemoveFromDisk(root, from, fromPath);
     Keep(root, to, toPath, std::move(moved.bytes), moved.mode);
     return removed;
 }
@@ -139,14 +148,21 @@ Confined MoveStaged(const Path& root, const StagedPlace& from, const Path& fromP
 }  // namespace
 
 ConfinedKind KindBelow(const Path& root, const Path& path) {
-    if (StagedPlaceOf(root, path).file() != nullptr) return ConfinedKind::RegularFile;
+    const StagedPlace place = StagedPlaceOf(root, path);
+    if (place.file() != nullptr) return ConfinedKind::RegularFile;
+    if (place.free()) return ConfinedKind::Missing;
     return disk::Kind(root, path);
 }
 
 Confined ReadBelow(const Path& root, const Path& path, std::string& bytes) {
-    if (const StagedFile* file = StagedPlaceOf(root, path).file()) {
+    const StagedPlace place = StagedPlaceOf(root, path);
+    if (const StagedFile* file = place.file()) {
         bytes = file->bytes;
         return Confined::Done;
+    }
+    if (place.free()) {
+        bytes.clear();
+        return Confined::Missing;
     }
     return disk::Read(root, path, bytes);
 }
@@ -178,30 +194,43 @@ Confined MoveBelow(const Path& root, const Path& from, const Path& to, bool repl
     }
     if (target.file() != nullptr && !replace) return Confined::Failed;
     const Confined moved = disk::Move(root, from, to, replace);
-    // The staged text of the target would otherwise replace the file moved there.
-    if (moved == Confined::Done && target.file() != nullptr) Forget(target);
+    if (moved == Confined::Done && target.staging != nullptr) {
+        // The staged text of the target would otherwise replace the file moved there.
+        Forget(target);
+        target.staging->placedFiles.insert(target.key);
+    }
     return moved;
 }
 
 Confined RemoveBelow(const Path& root, const Path& path) {
     const StagedPlace place = StagedPlaceOf(root, path);
-    if (place.file() == nullptr) return disk::Remove(root, path);
+    if (place.file() == nullptr) return place.free() ? Confined::Missing : disk::Remove(root, path);
     Forget(place);
-    return RemoveFromDisk(root, path);
+    return RemoveFromDisk(root, place, path);
 }
 
 Confined CreateDirectoryBelow(const Path& root, const Path& path) {
-    if (StagedPlaceOf(root, path).file() != nullptr) return Confined::Failed;
-    return disk::MakeFolder(root, path);
+    const StagedPlace place = StagedPlaceOf(root, path);
+    if (place.file() != nullptr) return Confined::Failed;
+    const Confined made = disk::MakeFolder(root, path);
+    if (made == Confined::Done && place.staging != nullptr) place.staging->createdFolders.insert(place.key);
+    return made;
+}
+
+// Before something else acts on the tree: the staged files go to the disk, and
+// from then on the disk is asked about every place, for it may have changed.
+void HandOver(const Path& root, Staging& staging) {
+    WriteOut(root, staging);
+    staging.createdFolders.clear();
 }
 
 void WriteStagedFiles() {
-    for (const auto& [root, staging] : disk::ThreadStagings()) WriteOut(root, *staging);
+    for (const auto& [root, staging] : disk::ThreadStagings()) HandOver(root, *staging);
 }
 
 void WriteStagedFilesFor(const Path& path) {
     for (const auto& [root, staging] : disk::ThreadStagings()) {
-        if (!staging->files.empty() && LiesBelow(root, path)) WriteOut(root, *staging);
+        if (LiesBelow(root, path)) HandOver(root, *staging);
     }
 }
 

@@ -196,6 +196,37 @@ TEST_F(ConfinedFilesTest, ABatchKeepsItsFilesUntilItFlushes) {
     EXPECT_TRUE(stdfs::exists(root / "later.txt.tmp7_7")) << "outside a batch a write clears its own only";
 }
 
+// In folders a batch created, it knows which places are free without asking the
+// disk; what it wrote out early (too much held, or handed over before a script's
+// library call) and what others put there once handed over are found all the same.
+TEST_F(ConfinedFilesTest, ABatchKnowsItsOwnFoldersAndWhatLeftThemEarly) {
+    fs::ConfinedBatch batch(root);
+    std::string bytes;
+    ASSERT_EQ(fs::CreateDirectoryBelow(root, root / "new"), fs::Confined::Done);
+    EXPECT_EQ(fs::KindBelow(root, root / "new" / "a"), fs::ConfinedKind::Missing);
+    const std::string large((std::size_t{33} << 20), 'x');
+    EXPECT_EQ(fs::WriteBelow(root, root / "new" / "large", large), fs::Confined::Done);
+    EXPECT_EQ(stdfs::file_size(root / "new" / "large"), large.size()) << "too much to hold";
+    EXPECT_EQ(fs::KindBelow(root, root / "new" / "large"), fs::ConfinedKind::RegularFile);
+    EXPECT_EQ(fs::MoveBelow(root, root / "new" / "large", root / "new" / "moved", false), fs::Confined::Done);
+    EXPECT_EQ(fs::ReadBelow(root, root / "new" / "moved", bytes), fs::Confined::Done);
+    EXPECT_EQ(bytes.size(), large.size());
+    EXPECT_EQ(fs::RemoveBelow(root, root / "new" / "moved"), fs::Confined::Done);
+    EXPECT_FALSE(stdfs::exists(root / "new" / "moved"));
+
+    EXPECT_EQ(fs::WriteBelow(root, root / "new" / "a", "a"), fs::Confined::Done);
+    fs::WriteStagedFilesFor(root / "new" / "a");
+    EXPECT_EQ(dir.readFile("root/new/a"), "a");
+    dir.writeFile("root/new/by_the_library", "b");
+    EXPECT_EQ(fs::KindBelow(root, root / "new" / "by_the_library"), fs::ConfinedKind::RegularFile);
+    EXPECT_EQ(fs::MoveBelow(root, root / "new" / "a", root / "new" / "by_the_library", false),
+              fs::Confined::Failed);
+    EXPECT_EQ(fs::MoveBelow(root, root / "new" / "a", root / "new" / "c", false), fs::Confined::Done);
+    EXPECT_EQ(fs::ReadBelow(root, root / "new" / "c", bytes), fs::Confined::Done);
+    EXPECT_EQ(bytes, "a");
+    EXPECT_TRUE(batch.Flush().notWritten.empty());
+}
+
 // A file whose place is gone by the flush is named by it; the others are written.
 TEST_F(ConfinedFilesTest, TheFlushNamesTheFilesTheDiskDidNotTake) {
     fs::ConfinedBatch batch(root);
