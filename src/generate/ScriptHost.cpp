@@ -1,6 +1,5 @@
 #include "generate/ScriptHost.h"
 
-#include <cstdlib>
 #include <string>
 
 #include "generate/CompiledChunks.h"
@@ -43,7 +42,7 @@ ScriptHost::~ScriptHost() { Close(); }
 
 bool ScriptHost::Open() {
     Close();
-    heldBytes_ = 0;
+    arena_.Release();
     collectorWaiting_ = false;
     state_ = lua_newstate(&ScriptHost::Allocate, this);
     if (state_ == nullptr) return false;
@@ -140,6 +139,7 @@ bool ScriptHost::Run() {
 void ScriptHost::Close() {
     if (state_ != nullptr) {
         lua_close(state_);
+        arena_.Release();
         if (trace_ != nullptr) trace_->scriptClosed(instructionsRun_);
     }
     state_ = nullptr;
@@ -204,21 +204,14 @@ void ScriptHost::CountHook(lua_State* state, lua_Debug*) {
     lua_error(state);
 }
 
-// The allocator of the state: the C library's, counting what the state holds, and
-// waking the collector once that passes kScriptCollectorWaitBytes, in whichever
-// coroutine allocates. Lua 5.1's LUA_GCRESTART only lowers the collector's
-// threshold (no allocation, no collection), so it may be asked for in here.
+// The allocator of the state: its arena, which wakes the collector once it is
+// filled, in whichever coroutine allocates. Lua 5.1's LUA_GCRESTART only lowers
+// the collector's threshold (no allocation, no collection), so it may be asked
+// for in here.
 void* ScriptHost::Allocate(void* host, void* block, std::size_t oldSize, std::size_t newSize) {
     auto* self = static_cast<ScriptHost*>(host);
-    if (newSize == 0) {
-        std::free(block);
-        self->heldBytes_ -= oldSize;
-        return nullptr;
-    }
-    void* resized = std::realloc(block, newSize);
-    if (resized == nullptr) return nullptr;
-    self->heldBytes_ += newSize - oldSize;
-    if (self->collectorWaiting_ && self->heldBytes_ > kScriptCollectorWaitBytes && self->state_ != nullptr) {
+    void* resized = self->arena_.Reallocate(block, oldSize, newSize);
+    if (self->collectorWaiting_ && self->arena_.Filled() && self->state_ != nullptr) {
         self->collectorWaiting_ = false;
         lua_gc(self->state_, LUA_GCRESTART, 0);
     }

@@ -14,6 +14,7 @@
 
 #include <lua.hpp>
 
+#include "generate/ScriptArena.h"
 #include "generate/ScriptOutput.h"
 #include "model/Frontend.h"
 
@@ -118,7 +119,7 @@ private:
     std::uint64_t instructionsRun_ = 0;
     Stop stop_ = Stop::None;
     bool collectorWaiting_ = false;
-    std::size_t heldBytes_ = 0;  // what the state holds
+    ScriptArena arena_;
     std::string stopText_;
 };
 
