@@ -88,7 +88,8 @@ Confined CreateDirectoryBelow(const Path& root, const Path& path);
 // io.open, a command it runs) WriteStagedFiles puts them there. A write is still
 // answered at once where it would fail for its place (a missing folder, a link or
 // a special file in the way, a read-only file); what only the disk can refuse (no
-// space, I/O) is told by the flush.
+// space, I/O) is told by the flush. In the folders it created itself a batch
+// knows, without asking the disk, that nothing stands where it has put nothing.
 //
 // A write that replaces nothing, or only a file the batch wrote itself, is not
 // flushed to the disk on its own: Flush (or the end of the batch) flushes them all

@@ -122,6 +122,11 @@ Confined RemoveFromDisk(const Path& root, const StagedPlace& place, const Path& 
 // under the old one goes.
 Confined MoveStaged(const Path& root, const StagedPlace& from, const Path& fromPath,
                     const StagedPlace& to, const Path& toPath, bool replace) {
+    // The same file by another name (on Windows, another case): it takes that name.
+    if (from.key == to.key) {
+        from.file()->path = toPath;
+        return Confined::Done;
+    }
     if (to.file() != nullptr) {
         if (!replace) return Confined::Failed;
     } else if (!to.free()) {
