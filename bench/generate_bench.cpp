@@ -1,4 +1,4 @@
-// velmora-bench [--profile N] [WORKING_FOLDER]
+// velmora-bench [--profile N [--projects P]] [WORKING_FOLDER]
 //
 // Times "Create Template" with the scripts of WORKING_FOLDER (default: ./workspace,
 // the bundled one) for 10 and for 40 projects, half secure and half non-secure, the
@@ -13,7 +13,7 @@
 //     TMPDIR=/dev/shm velmora-bench workspace >/dev/null
 //
 // The results go to standard error. With --profile N it only generates the ten
-// projects N times, for a profiler.
+// projects (or P, an even count up to 40) N times, for a profiler.
 
 #include <algorithm>
 #include <chrono>
@@ -302,26 +302,33 @@ int Run(const stdfs::path& root) {
 
 }  // namespace
 
-// Only the ten-project generation, repeated: something for a profiler to watch.
-int Profile(const stdfs::path& root, int repeats) {
-    const velmora::PartitionConfig config = BenchConfiguration((root / "BSP").wstring(), 10);
+// Only the generation of projects (an even count), repeated: something for a
+// profiler to watch.
+int Profile(const stdfs::path& root, int repeats, unsigned projects) {
+    const velmora::PartitionConfig config = BenchConfiguration((root / "BSP").wstring(), projects);
     double best = -1;
     for (int round = 0; round < repeats; ++round) {
         const double seconds = TimeGeneration(config, root / ("profile" + std::to_string(round)));
         if (seconds < 0) return 1;
         if (best < 0 || seconds < best) best = seconds;
     }
-    std::fprintf(stderr, "10 projects: best %.1f ms of %d\n", best * 1e3, repeats);
+    std::fprintf(stderr, "%u projects: best %.1f ms of %d\n", projects, best * 1e3, repeats);
     return 0;
 }
 
 int main(int argc, char** argv) {
     velmora::UseUserLocale();
-    int repeats = 0;  // --profile N
+    int repeats = 0;  // --profile N [--projects P]
+    unsigned projects = 10;
     if (argc > 2 && std::string(argv[1]) == "--profile") {
         repeats = std::max(1, std::atoi(argv[2]));
         argc -= 2;
         argv += 2;
+        if (argc > 2 && std::string(argv[1]) == "--projects") {
+            projects = static_cast<unsigned>(std::clamp(std::atoi(argv[2]), 2, 40)) / 2 * 2;
+            argc -= 2;
+            argv += 2;
+        }
     }
     const stdfs::path source = stdfs::absolute(argc > 1 ? argv[1] : "workspace");
     const stdfs::path root =
@@ -333,7 +340,7 @@ int main(int argc, char** argv) {
         stdfs::current_path(root);
         std::fprintf(stderr, "working folder: %s, runs in %s\n", source.string().c_str(),
                      root.string().c_str());
-        status = repeats > 0 ? Profile(root, repeats) : Run(root);
+        status = repeats > 0 ? Profile(root, repeats, projects) : Run(root);
     }
     std::error_code ec;
     stdfs::current_path(root.parent_path(), ec);

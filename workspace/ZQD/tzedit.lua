@@ -736,23 +736,30 @@ local function add_to_workspace(path, w, secure)
          (first and "before" or "after"))
     return
   end
-  local items = {}
+  -- The items one by one, from the first on; nil after the last.
   local pos = first
-  while true do
+  local function next_item()
     local a, b = find_from(s, w.lead, w.items, pos, true)
-    if not a or a >= close then break end
-    items[#items + 1] = { a = a, b = b, text = s:sub(a, b) }
+    if not a or a >= close then return nil end
     pos = b + 1
+    return { a = a, b = b, text = s:sub(a, b) }
   end
-  for _, it in ipairs(items) do
-    if (w.listed(it.text) or ""):lower() == w.path:lower() then return end
+  -- Only a list that holds the path somewhere can list the project: the items
+  -- are looked at one by one then, as for each project a workspace grows by one.
+  if s:lower():find(w.path:lower(), first, true) then
+    for it in next_item do
+      if (w.listed(it.text) or ""):lower() == w.path:lower() then return end
+    end
+    pos = first
   end
   local at = close
-  for _, it in ipairs(secure and items or {}) do
-    if not w.is_secure(it.text) then
-      at = it.a
-      while at > 1 and s:sub(at - 1, at - 1) ~= "\n" do at = at - 1 end
-      break
+  if secure then
+    for it in next_item do
+      if not w.is_secure(it.text) then
+        at = it.a
+        while at > 1 and s:sub(at - 1, at - 1) ~= "\n" do at = at - 1 end
+        break
+      end
     end
   end
   local text = w.entry:gsub("\n", eol_of(s)) .. eol_of(s)
@@ -824,6 +831,24 @@ local function mark_first_active(path)
   writeall(path, s)
 end
 
+-- s with the IAR batch definition "All" (with the blanks before it) replaced by
+-- all, and 1; or s and 0 when it has none. Plain searches: the definition grows
+-- with every project, and a pattern with ".-" across it tries every character.
+local function replace_batch_all(s, all)
+  local from = 1
+  while true do
+    local a = find_plain(s, "<batchDefinition>", from)
+    if not a then return s, 0 end
+    local _, head = s:find("^<batchDefinition>%s*<name>All</name>", a)
+    if head then
+      local _, e = s:find("</batchDefinition>", head + 1, true)
+      if not e then return s, 0 end
+      return s:sub(1, blanks_before(s, a) - 1) .. all .. s:sub(e + 1), 1
+    end
+    from = a + 1
+  end
+end
+
 -- IAR batch build "All": every listed project, in workspace order. Only that
 -- definition is ours; batch builds the developer added stay.
 local function update_iar_batch(path)
@@ -831,8 +856,16 @@ local function update_iar_batch(path)
   if not s then return end
   local eol = eol_of(s)
   local names = {}
-  for p in s:gmatch("<project>%s*<path>(.-)</path>") do
-    names[#names + 1] = p:match("([^\\/]+)%.ewp$") or p
+  local pos = 1
+  while true do
+    local a, b = find_from(s, "<project>", "<project>%s*<path>.-</path>", pos)
+    if not a then break end
+    local p = s:match("^<project>%s*<path>(.-)</path>", a)
+    -- The name after the last separator, each pattern anchored: one that is not
+    -- tries every place of the path.
+    local base = p:match("^.*[\\/](.*)$") or p
+    names[#names + 1] = base:match("^(.+)%.ewp$") or p
+    pos = b + 1
   end
   local t = { "        <batchDefinition>", "            <name>All</name>" }
   for _, n in ipairs(names) do
@@ -844,8 +877,7 @@ local function update_iar_batch(path)
   t[#t + 1] = "        </batchDefinition>"
   local all = table.concat(t, eol)
   local batch = "    <batchBuild>" .. eol .. all .. eol .. "    </batchBuild>"
-  local r, n = gsub_from(s, "<batchDefinition>", "[ \t]*<batchDefinition>%s*<name>All</name>.-</batchDefinition>",
-    resc(all), 1, true)
+  local r, n = replace_batch_all(s, all)
   if n == 0 then r, n = gsub_from(s, "<batchBuild", "[ \t]*<batchBuild%s*/>", resc(batch), 1, true) end
   if n == 0 then r, n = gsub_from(s, "</batchBuild>", "([ \t]*</batchBuild>)", resc(all .. eol) .. "%1", 1, true) end
   if n == 0 then r = s:gsub("</workspace>", resc(batch .. eol) .. "</workspace>", 1) end
