@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "generate/ScriptHost.h"
 
@@ -33,10 +34,11 @@ void ScriptArena::Release() {
 
 bool ScriptArena::Owns(const void* block) const {
     const auto* byte = static_cast<const std::byte*>(block);
+    const std::less<const std::byte*> before;  // a total order, also for blocks of the C library
     // The newest chunk first: most blocks freed or resized are young.
     for (auto chunk = chunks_.rbegin(); chunk != chunks_.rend(); ++chunk) {
         const std::byte* begin = Bytes(chunk->memory);
-        if (byte >= begin && byte < begin + chunk->size) return true;
+        if (!before(byte, begin) && before(byte, begin + chunk->size)) return true;
     }
     return false;
 }
